@@ -1,0 +1,21 @@
+# Finds what the Stimora library links with; shared by the build and the installed package.
+include(CMakeFindDependencyMacro)
+set(OpenGL_GL_PREFERENCE GLVND)
+find_dependency(OpenGL REQUIRED COMPONENTS OpenGL)
+if(NOT TARGET OpenGL::GLU)
+  find_dependency(OpenGL REQUIRED)
+endif()
+find_dependency(SDL2 REQUIRED)
+find_dependency(PNG REQUIRED)
+find_dependency(Freetype REQUIRED)
+find_dependency(Fontconfig REQUIRED)
+
+if(NOT TARGET Stimora::dSFMT)
+  find_path(DSFMT_INCLUDE_DIR dSFMT.h REQUIRED)
+  find_library(DSFMT_LIBRARY NAMES dSFMT-19937 dSFMT REQUIRED)
+  add_library(Stimora::dSFMT UNKNOWN IMPORTED)
+  set_target_properties(Stimora::dSFMT PROPERTIES
+    IMPORTED_LOCATION ${DSFMT_LIBRARY}
+    INTERFACE_INCLUDE_DIRECTORIES ${DSFMT_INCLUDE_DIR}
+    INTERFACE_COMPILE_DEFINITIONS DSFMT_MEXP=19937)
+endif()

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace Stimora {
+
+class Display;
+
+/// The platform half of a Canvas: the display-mode switch, one top-most borderless window,
+/// a double-buffered OpenGL context swapping at the vertical refresh, the gamma ramp.
+/// Everything it changed is undone by release() (also run by the destructor).
+/// Every failure raises an Exception attributed to APICanvasProperties ("API ERROR").
+class APICanvasProperties {
+public:
+    /// Full screen at the display's current mode.
+    explicit APICanvasProperties(const Display& display);
+    /// Full screen at the given mode; refreshRate is truncated to whole Hz.
+    APICanvasProperties(int width, int height, int colorDepth, double refreshRate, const Display& display);
+    /// A window of the given size at the display's work area left + 10, top + 10.
+    APICanvasProperties(int width, int height, const Display& display);
+    /// A window at the given place and size (desktop pixels).
+    APICanvasProperties(int left, int top, int width, int height);
+    ~APICanvasProperties();
+
+    APICanvasProperties(const APICanvasProperties&) = delete;
+    APICanvasProperties& operator=(const APICanvasProperties&) = delete;
+
+    void swapBuffers();
+    /// Loads a ramp computed from gamma values; nothing unless created.
+    void setGammaValue(double r, double g, double b);
+    /// Loads a ramp from three tables of exactly 256 values in 0..1; nothing unless created.
+    void setGammaTable(const std::vector<double>& r, const std::vector<double>& g,
+                       const std::vector<double>& b);
+    /// Puts back the ramp found before the first load.
+    void restoreGamma();
+    void release();
+
+    bool created = false;
+    bool vsyncEnabled = false;
+    bool fullScreen = false;
+    int width = 0;
+    int height = 0;
+    int colorDepth = 0;
+    double refreshRate = 0.0; ///< Hz; 60 where the platform reports 0
+    int gammaMode = 0;        ///< 0 none loaded, 1 from values, 2 from tables
+    std::uint16_t savedRamp[3 * 256] = {};
+
+    /// Releases every live canvas's platform half (used before the process is ended).
+    static void releaseAll();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl;
+};
+
+} // namespace Stimora

@@ -1,0 +1,61 @@
+#pragma once
+
+// The few free functions the platform half exports to the framework. Nothing here names
+// SDL or any other host library; platform/README.md lists what a platform must provide.
+
+#include <cstdint>
+#include <string>
+
+namespace Stimora {
+
+// ---- time
+/// Current value of the high-resolution counter, in ticks.
+std::int64_t platformCounter();
+/// Ticks per second of that counter; 0 where the host has none.
+std::int64_t platformCounterFrequency();
+
+// ---- process
+/// Sets the process priority class given as the Windows class value (0x80 high, 0x20 normal,
+/// 0x4000 below normal, 0x40 idle), mapped to a nice value; a refused change is ignored.
+void platformSetPriorityClass(unsigned priorityClass);
+/// The process priority class, as a Windows class value.
+unsigned platformGetPriorityClass();
+/// Id of the calling thread.
+unsigned platformThreadId();
+/// The last system error of the calling thread, as the system's own text.
+std::string platformLastErrorText();
+/// Full path of the running executable.
+std::string platformExecutablePath();
+/// The user's home directory without a trailing separator; empty when none can be found.
+std::string platformHomeDirectory();
+/// $XDG_CONFIG_HOME, else $HOME/.config, without a trailing separator.
+std::string platformConfigDirectory();
+/// The XDG documents directory, else $HOME/Documents, without a trailing separator.
+std::string platformDocumentsDirectory();
+
+/// Shows a modal notification box with an OK button. The text always goes to standard
+/// error as well; where no display can show a box, standard error is all there is.
+/// Never blocks an automated run (STIMORA_NO_MESSAGE_BOX set, or no display).
+void platformMessageBox(const std::string& title, const std::string& text);
+
+// ---- input
+/// What one pump step took off the queue.
+struct PumpedMessage {
+    enum Kind { none, other, buttonDown, buttonUp };
+    Kind kind = none;
+    int button = 0; ///< 0 left, 1 right, 2 middle
+};
+
+/// Takes at most one message off the window queue (never waits). Key messages update the
+/// platform key table; Alt+F4 posts a quit request; a close, destroy or quit message
+/// releases every live canvas (gamma, display mode, cursor) and ends the process with 1.
+PumpedMessage platformPumpMessage();
+/// Copies the key table kept by the pump: 256 bytes indexed by virtual-key code,
+/// 0x80 while the key is down.
+void platformKeyboardState(unsigned char state[256]);
+/// The cursor position in screen pixels (window pixels plus the window's position).
+void platformCursorPosition(int& x, int& y);
+/// Moves the cursor to a screen position.
+void platformSetCursorPosition(int x, int y);
+
+} // namespace Stimora

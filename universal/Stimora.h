@@ -1,0 +1,5 @@
+#pragma once
+
+// The whole framework for an experiment: include this one header.
+
+#include "application/Exception.h"
