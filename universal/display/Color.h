@@ -1,0 +1,120 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+namespace Stimora {
+
+/// An RGBA colour for vision experiments. The application names colours in linear (requested)
+/// intensity; Color stores the display-side value that makes the screen show that intensity,
+/// through the process-wide calibration selected below. Reading a colour converts back.
+/// The drawing operations send the stored components unchanged.
+class Color {
+public:
+    /// Tag selecting the uncalibrated constructor.
+    struct Raw {};
+    /// Pass as the first argument to build a colour from stored components.
+    static constexpr Raw raw{};
+
+    /// Stored (display-side) components, each normally in [0, 1].
+    double r, g, b, a;
+
+    /// Opaque black in the current calibration.
+    Color();
+    /// Requested intensities in [0, 1] (clamped unless strictMatch), through the calibration.
+    Color(double r, double g, double b, double a = 1.0);
+    /// Grey level: (gray, gray, gray, 1) through the calibration.
+    explicit Color(double gray);
+    /// Stored components taken as given after the component check only (no calibration).
+    constexpr Color(Raw, double r_, double g_, double b_, double a_)
+        : r(check(r_)), g(check(g_)), b(check(b_)), a(check(a_)) {}
+
+    /// Sets requested intensities through the calibration.
+    Color& set(double r, double g, double b, double a = 1.0);
+    /// Sets (gray, gray, gray, 1) through the calibration.
+    Color& set(double gray);
+    /// Stores the components after the component check only (no calibration).
+    Color& setRaw(double r, double g, double b, double a = 1.0);
+
+    /// Requested red intensity (the stored value converted back through the calibration).
+    double getR() const;
+    /// Requested green intensity.
+    double getG() const;
+    /// Requested blue intensity.
+    double getB() const;
+    /// Stored alpha.
+    double getA() const { return a; }
+    /// All four requested components.
+    void get(double& r, double& g, double& b, double& a) const;
+
+    /// Exact comparison of the four stored components.
+    bool operator==(const Color& o) const { return r == o.r && g == o.g && b == o.b && a == o.a; }
+    bool operator!=(const Color& o) const { return !(*this == o); }
+    /// Adds the other's checked stored components (the sum itself is not checked).
+    Color& operator+=(const Color& o);
+    /// Subtracts the other's checked stored components (the difference is not checked).
+    Color& operator-=(const Color& o);
+    Color operator+(const Color& o) const;
+    Color operator-(const Color& o) const;
+
+    /// Component check: a value below 0 becomes 0 and above 1 becomes 1; with strictMatch
+    /// either throws a new Exception (by pointer) instead.
+    static constexpr double check(double x) { return x < 0.0 ? under() : (x > 1.0 ? over() : x); }
+
+    // Calibration modes.
+    static constexpr int32_t noCalibration = 0;
+    static constexpr int32_t gammaValueHardware = 1;
+    static constexpr int32_t gammaTableHardware = 2;
+    static constexpr int32_t gammaValueSoftware = 101;
+    static constexpr int32_t gammaTableSoftware = 102;
+    /// 16-bit luminance encoded for a Bits++ processor: high byte in red, low byte in green.
+    static constexpr int32_t bitsPlusPlus = -100;
+
+    /// The current calibration mode (one of the constants above).
+    static int32_t calibrationMode;
+    /// Latest gamma values, red, green, blue.
+    static double gamma[3];
+    /// 1 / gamma per channel, as used by the software gamma setter.
+    static double inverseGamma[3];
+    /// Apply gamma values and tables in software without trying the display's gamma ramp.
+    static bool preferSoftware;
+    /// Raise errors instead of clamping out-of-range components or falling back to software.
+    static bool strictMatch;
+    /// Gamma tables, red, green, blue: stored value per requested level i / 255.
+    static std::vector<double> gammaTable[3];
+    /// Entries per gamma table once tables are loaded (256).
+    static int32_t tableSize;
+    /// Per channel: table value -> requested level i / 255 (first entry wins on lookup).
+    static std::multimap<double, double> inverseMap[3];
+
+    /// Calibrates by gamma values; mode is gammaValueHardware, gammaValueSoftware or bitsPlusPlus.
+    static void setGammaValue(double r, double g, double b, int32_t mode);
+    /// Calibrates by tables; lists of other lengths than 256 are resampled linearly.
+    static void setGammaTable(const std::vector<double>& red, const std::vector<double>& green,
+                              const std::vector<double>& blue);
+    /// Calibrates by tables given as three arrays of count entries each.
+    static void setGammaTable(const double* red, const double* green, const double* blue, int count);
+    /// Moves the current gamma calibration between hardware (off) and software (on).
+    static void setSoftwareCalibration(bool on);
+
+    // Predefined colours (stored values, made with the identity calibration).
+    static Color white;
+    static Color black;
+    /// Recomputed from (0.5, 0.5, 0.5, 1) whenever a software gamma value is applied.
+    static Color gray;
+    static Color red;
+    static Color green;
+    static Color blue;
+    static Color cyan;
+    static Color magenta;
+    static Color yellow;
+    /// (0, 0, 0, 0): fully transparent; a shape filled with it draws nothing.
+    static const Color null;
+
+private:
+    static double under();
+    static double over();
+};
+
+} // namespace Stimora
