@@ -21,9 +21,9 @@ std::string describe(Stimora::Interval::TYPES type) {
 
 int main(int argc, char** argv) {
     using namespace Stimora;
-    ApplicationRecord::initialize(argc, argv);
+    ApplicationRecord::instance().initialize(argc, argv);
     try {
-        ApplicationRecord::resetPriority();
+        ApplicationRecord::instance().resetPriority();
         startUp();
         mainRoutine();
     } catch (Exception& e) {

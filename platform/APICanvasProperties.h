@@ -27,6 +27,7 @@ public:
     APICanvasProperties(const APICanvasProperties&) = delete;
     APICanvasProperties& operator=(const APICanvasProperties&) = delete;
 
+    /// Presents the back buffer (at the next vertical refresh when vsyncEnabled).
     void swapBuffers();
     /// Loads a ramp computed from gamma values; nothing unless created.
     void setGammaValue(double r, double g, double b);
@@ -35,6 +36,11 @@ public:
                        const std::vector<double>& b);
     /// Puts back the ramp found before the first load.
     void restoreGamma();
+    /// Copies the ramp the window's display has now (red, green, blue blocks of 256 entries);
+    /// false unless created or where the platform cannot read it.
+    bool readGammaRamp(std::uint16_t ramp[3 * 256]) const;
+    /// Restores gamma, deletes the context, destroys the window, restores the display mode
+    /// and the cursor. Safe to call again.
     void release();
 
     bool created = false;
@@ -53,6 +59,15 @@ public:
 private:
     struct Impl;
     std::unique_ptr<Impl> impl;
+
+    void readScreen(int displayIndex);
+    void openFullScreen(int width, int height, int colorDepth, int refreshRate, int displayIndex);
+    void openWindow(int left, int top, int width, int height, int displayIndex);
+    void createWindow(int left, int top, int width, int height);
+    void setUpContext();
+    void finishCreation();
+    void loadRamp(const std::uint16_t ramp[3 * 256]);
+    void abandon() noexcept;
 };
 
 } // namespace Stimora

@@ -97,6 +97,10 @@ public:
     static void setGammaTable(const double* red, const double* green, const double* blue, int count);
     /// Moves the current gamma calibration between hardware (off) and software (on).
     static void setSoftwareCalibration(bool on);
+    /// Back to the start-up state: noCalibration with identity converters, gamma 1, no tables,
+    /// preferSoftware off, gray 0.5. strictMatch is left as it is. A ramp already loaded on
+    /// the display stays until its canvas is released.
+    static void resetCalibration();
 
     // Predefined colours (stored values, made with the identity calibration).
     static Color white;

@@ -1,0 +1,366 @@
+// The canvas's platform half on SDL2: display mode, borderless top-most window, OpenGL
+// context with refresh-synchronised swaps, gamma ramp.
+
+#include "APICanvasProperties.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <typeinfo>
+
+#include "Display.h"
+#include "PlatformVideo.h"
+#include "application/Exception.h"
+#include "display/Color.h"
+
+namespace Stimora {
+
+namespace {
+
+const char* const windowTitle = "Stimora Window";
+const char* const registerFailed = "Failed to regist main window.";
+const char* const switchFailed = "API Error (Failed to switch display mode)";
+const char* const pixelFormatFailed = "API Error (Failed to set pixel format).";
+const char* const contextFailed = "API Error (Failed to set OpenGL context).";
+const char* const gammaReadFailed = "API Error (Failed to read gamma ramp).";
+const char* const gammaLoadFailed = "API Error (Failed to load gamma ramp).";
+
+[[noreturn]] void fail(const char* message) {
+    throw Exception(typeid(APICanvasProperties), "API ERROR", message);
+}
+
+[[noreturn]] void failGamma(const char* message) {
+    throw Exception(typeid(APICanvasProperties), "Gamma Table Error", message);
+}
+
+// Every live platform half with its window, oldest first, so that the pump can undo them all
+// before it ends the process.
+struct LiveCanvas {
+    APICanvasProperties* canvas;
+    SDL_Window* window;
+};
+
+std::vector<LiveCanvas>& liveCanvases() {
+    static std::vector<LiveCanvas> canvases;
+    return canvases;
+}
+
+void forget(const APICanvasProperties* canvas) {
+    auto& live = liveCanvases();
+    live.erase(std::remove_if(live.begin(), live.end(),
+                              [canvas](const LiveCanvas& entry) { return entry.canvas == canvas; }),
+               live.end());
+}
+
+// Range check and truncation of one ramp value (0..65535). NaN is out of range too.
+std::uint16_t rampEntry(double x) {
+    if (!(x >= 0.0 && x <= 65535.0)) {
+        if (!Color::strictMatch)
+            failGamma("Out of Range");
+        return 0;
+    }
+    return static_cast<std::uint16_t>(x);
+}
+
+int validDisplay(int index) {
+    return (index >= 0 && index < SDL_GetNumVideoDisplays()) ? index : 0;
+}
+
+// Whole Hz; anything that is not a finite non-negative rate asks for no particular rate.
+int wholeHz(double rate) {
+    if (!(rate >= 0.0 && rate < 100000.0))
+        return 0;
+    return static_cast<int>(rate);
+}
+
+} // namespace
+
+struct APICanvasProperties::Impl {
+    SDL_Window* window = nullptr;
+    SDL_GLContext context = nullptr;
+    bool cursorHidden = false;
+    SDL_DisplayMode mode{};
+};
+
+bool platformStartVideo() {
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0)
+        return true;
+    // The process keeps the default meaning of Ctrl-C and SIGTERM; a full-screen canvas stays
+    // up when another window takes the focus.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return false;
+    // Key presses must reach the pump one message each: no text events beside them.
+    SDL_StopTextInput();
+    SDL_EventState(SDL_TEXTINPUT, SDL_IGNORE);
+    SDL_EventState(SDL_TEXTEDITING, SDL_IGNORE);
+    return true;
+}
+
+SDL_Window* platformCanvasWindow() {
+    const auto& live = liveCanvases();
+    return live.empty() ? nullptr : live.front().window;
+}
+
+APICanvasProperties::APICanvasProperties(const Display& display) : impl(std::make_unique<Impl>()) {
+    try {
+        if (!platformStartVideo())
+            fail(registerFailed);
+        const int index = validDisplay(display.handle);
+        readScreen(index);
+        openFullScreen(width, height, colorDepth, wholeHz(refreshRate), index);
+    } catch (...) {
+        abandon();
+        throw;
+    }
+}
+
+APICanvasProperties::APICanvasProperties(int width_, int height_, int colorDepth_, double refreshRate_,
+                                         const Display& display)
+    : impl(std::make_unique<Impl>()) {
+    try {
+        if (!platformStartVideo())
+            fail(registerFailed);
+        const int index = validDisplay(display.handle);
+        readScreen(index);
+        openFullScreen(width_, height_, colorDepth_, wholeHz(refreshRate_), index);
+    } catch (...) {
+        abandon();
+        throw;
+    }
+}
+
+APICanvasProperties::APICanvasProperties(int width_, int height_, const Display& display)
+    : impl(std::make_unique<Impl>()) {
+    try {
+        if (!platformStartVideo())
+            fail(registerFailed);
+        const int index = validDisplay(display.handle);
+        readScreen(index);
+        openWindow(static_cast<int>(display.area.left) + 10, static_cast<int>(display.area.top) + 10, width_,
+                   height_, index);
+    } catch (...) {
+        abandon();
+        throw;
+    }
+}
+
+APICanvasProperties::APICanvasProperties(int left, int top, int width_, int height_)
+    : impl(std::make_unique<Impl>()) {
+    try {
+        if (!platformStartVideo())
+            fail(registerFailed);
+        readScreen(0);
+        openWindow(left, top, width_, height_, 0);
+    } catch (...) {
+        abandon();
+        throw;
+    }
+}
+
+APICanvasProperties::~APICanvasProperties() {
+    release();
+}
+
+void APICanvasProperties::readScreen(int displayIndex) {
+    created = false;
+    gammaMode = 0;
+    SDL_DisplayMode mode{};
+    SDL_GetCurrentDisplayMode(displayIndex, &mode);
+    width = mode.w;
+    height = mode.h;
+    colorDepth = static_cast<int>(SDL_BITSPERPIXEL(mode.format));
+    refreshRate = mode.refresh_rate;
+}
+
+void APICanvasProperties::openFullScreen(int width_, int height_, int colorDepth_, int refreshRate_,
+                                         int displayIndex) {
+    SDL_DisplayMode wanted{};
+    wanted.w = width_;
+    wanted.h = height_;
+    wanted.refresh_rate = refreshRate_;
+    SDL_DisplayMode& mode = impl->mode;
+    if (SDL_GetClosestDisplayMode(displayIndex, &wanted, &mode) == nullptr || mode.w != width_ ||
+        mode.h != height_)
+        fail(switchFailed);
+
+    width = width_;
+    height = height_;
+    colorDepth = colorDepth_;
+    // The rate the display will run at; a virtual display reports none and runs at 60 Hz.
+    const int hz = mode.refresh_rate != 0 ? mode.refresh_rate : refreshRate_;
+    refreshRate = hz != 0 ? hz : 60.0;
+
+    SDL_ShowCursor(SDL_DISABLE);
+    impl->cursorHidden = true;
+    SDL_Rect bounds{0, 0, 0, 0};
+    SDL_GetDisplayBounds(displayIndex, &bounds);
+    createWindow(bounds.x, bounds.y, width, height);
+    if (SDL_SetWindowDisplayMode(impl->window, &mode) != 0 ||
+        SDL_SetWindowFullscreen(impl->window, SDL_WINDOW_FULLSCREEN) != 0)
+        fail(switchFailed);
+    fullScreen = true;
+    setUpContext();
+    finishCreation();
+}
+
+void APICanvasProperties::openWindow(int left, int top, int width_, int height_, int displayIndex) {
+    (void)displayIndex; // the depth and rate were read from this display
+    width = width_;
+    height = height_;
+    if (refreshRate == 0.0)
+        refreshRate = 60.0;
+    createWindow(left, top, width, height);
+    setUpContext();
+    finishCreation();
+}
+
+void APICanvasProperties::createWindow(int left, int top, int width_, int height_) {
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    // Opacity drawing writes destination alpha.
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 1);
+    // Drawing is fixed-function OpenGL 1.x.
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+
+    const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP;
+    for (int depth : {32, 24}) {
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth);
+        impl->window = SDL_CreateWindow(windowTitle, left, top, width_, height_, flags);
+        if (impl->window != nullptr)
+            return;
+    }
+    // No window with a GL visual: tell a missing visual from a window that cannot be made.
+    SDL_Window* plain =
+        SDL_CreateWindow(windowTitle, left, top, width_, height_, SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+    if (plain == nullptr)
+        fail(registerFailed);
+    SDL_DestroyWindow(plain);
+    fail(pixelFormatFailed);
+}
+
+void APICanvasProperties::setUpContext() {
+    impl->context = SDL_GL_CreateContext(impl->window);
+    if (impl->context == nullptr)
+        fail(contextFailed);
+    if (SDL_GL_MakeCurrent(impl->window, impl->context) != 0)
+        fail(contextFailed);
+    vsyncEnabled = SDL_GL_SetSwapInterval(1) == 0;
+}
+
+void APICanvasProperties::finishCreation() {
+    created = true;
+    gammaMode = 0;
+    liveCanvases().push_back({this, impl->window});
+    // Drop one pending window notification (never a close, never input) left by the creation.
+    SDL_PumpEvents();
+    SDL_Event event;
+    if (SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT) == 1 &&
+        event.window.event != SDL_WINDOWEVENT_CLOSE)
+        SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT);
+    SDL_ShowWindow(impl->window);
+}
+
+void APICanvasProperties::swapBuffers() {
+    if (created)
+        SDL_GL_SwapWindow(impl->window);
+}
+
+void APICanvasProperties::setGammaValue(double r, double g, double b) {
+    if (!created)
+        return;
+    const double gamma[3] = {r, g, b};
+    std::uint16_t ramp[3 * 256];
+    for (int c = 0; c < 3; ++c) {
+        const double exponent = 1.0 / gamma[c];
+        for (int i = 0; i < 256; ++i)
+            ramp[c * 256 + i] = rampEntry(std::pow(i / 255.0, exponent) * 65535.0);
+    }
+    loadRamp(ramp);
+    gammaMode = 1;
+}
+
+void APICanvasProperties::setGammaTable(const std::vector<double>& r, const std::vector<double>& g,
+                                        const std::vector<double>& b) {
+    if (!created)
+        return;
+    if (r.size() != 256 || g.size() != 256 || b.size() != 256)
+        failGamma("Table size is out of order (not 256).");
+    const std::vector<double>* tables[3] = {&r, &g, &b};
+    std::uint16_t ramp[3 * 256];
+    for (int c = 0; c < 3; ++c)
+        for (int i = 0; i < 256; ++i)
+            ramp[c * 256 + i] = rampEntry((*tables[c])[i] * 65535.0);
+    loadRamp(ramp);
+    gammaMode = 2;
+}
+
+void APICanvasProperties::loadRamp(const std::uint16_t ramp[3 * 256]) {
+    // The first ramp of ours saves the one it replaces.
+    if (gammaMode == 0 &&
+        SDL_GetWindowGammaRamp(impl->window, savedRamp, savedRamp + 256, savedRamp + 512) < 0)
+        fail(gammaReadFailed);
+    if (SDL_SetWindowGammaRamp(impl->window, ramp, ramp + 256, ramp + 512) < 0)
+        fail(gammaLoadFailed);
+}
+
+void APICanvasProperties::restoreGamma() {
+    if (created && (gammaMode == 1 || gammaMode == 2))
+        SDL_SetWindowGammaRamp(impl->window, savedRamp, savedRamp + 256, savedRamp + 512);
+    gammaMode = 0;
+}
+
+bool APICanvasProperties::readGammaRamp(std::uint16_t ramp[3 * 256]) const {
+    if (!created)
+        return false;
+    return SDL_GetWindowGammaRamp(impl->window, ramp, ramp + 256, ramp + 512) == 0;
+}
+
+void APICanvasProperties::release() {
+    if (created) {
+        restoreGamma();
+        created = false;
+        abandon();
+    }
+}
+
+// Undoes whatever exists, in the order release gives: context, window, display mode, cursor.
+// Also runs when a constructor fails part-way, so a switched mode is never left behind.
+void APICanvasProperties::abandon() noexcept {
+    forget(this);
+    if (impl->context != nullptr) {
+        SDL_GL_MakeCurrent(impl->window, nullptr);
+        SDL_GL_DeleteContext(impl->context);
+        impl->context = nullptr;
+    }
+    if (impl->window != nullptr) {
+        if (fullScreen)
+            SDL_SetWindowFullscreen(impl->window, 0);
+        SDL_DestroyWindow(impl->window);
+        impl->window = nullptr;
+    }
+    if (impl->cursorHidden) {
+        SDL_ShowCursor(SDL_ENABLE);
+        impl->cursorHidden = false;
+    }
+    created = false;
+}
+
+void APICanvasProperties::releaseAll() {
+    // Newest first; release() takes each one out of the list.
+    auto& live = liveCanvases();
+    while (!live.empty()) {
+        APICanvasProperties* canvas = live.back().canvas;
+        live.pop_back();
+        canvas->release();
+    }
+}
+
+} // namespace Stimora

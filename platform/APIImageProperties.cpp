@@ -1,0 +1,93 @@
+#include "APIImageProperties.h"
+
+#include "figures/Image.h"
+
+#include <GL/gl.h>
+#include <SDL.h>
+
+namespace Stimora {
+
+APIImageProperties::APIImageProperties(Image& owner) : image(owner) {}
+
+APIImageProperties::~APIImageProperties() {
+    deleteTexture();
+}
+
+bool APIImageProperties::contextCurrent() {
+    return SDL_GL_GetCurrentContext() != nullptr;
+}
+
+bool APIImageProperties::upload(const void* texels, int width, int height, int components, bool floats) {
+    if (!contextCurrent()) {
+        return false;
+    }
+    const GLenum format = components == 1 ? GL_LUMINANCE : components == 3 ? GL_RGB : GL_RGBA;
+    const GLenum type = floats ? GL_FLOAT : GL_UNSIGNED_BYTE;
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    glPushAttrib(GL_TEXTURE_BIT);
+    if (textureName != 0 && width == textureWidth && height == textureHeight) {
+        glBindTexture(GL_TEXTURE_2D, textureName);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, format, type, texels);
+    } else {
+        if (textureName == 0) {
+            GLuint name = 0;
+            glGenTextures(1, &name);
+            textureName = name;
+        }
+        glBindTexture(GL_TEXTURE_2D, textureName);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexImage2D(GL_TEXTURE_2D, 0, components, width, height, 0, format, type, texels);
+        textureWidth = width;
+        textureHeight = height;
+    }
+    glPopAttrib();
+    glPopClientAttrib();
+    return true;
+}
+
+void APIImageProperties::warmUp() {
+    if (textureName == 0 || !contextCurrent()) {
+        return;
+    }
+    GLint auxBuffers = 0;
+    glGetIntegerv(GL_AUX_BUFFERS, &auxBuffers);
+    if (auxBuffers < 2) {
+        return; // no auxiliary buffer 1 in this context
+    }
+    const Rectangle& area = image.getArea();
+    glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT);
+    glDrawBuffer(GL_AUX1);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, textureName);
+    glColor4d(1.0, 1.0, 1.0, 1.0);
+    glBegin(GL_QUADS);
+    glTexCoord2d(0.0, 1.0);
+    glVertex2d(area.left, area.top);
+    glTexCoord2d(1.0, 1.0);
+    glVertex2d(area.right + 1.0, area.top);
+    glTexCoord2d(1.0, 0.0);
+    glVertex2d(area.right + 1.0, area.bottom + 1.0);
+    glTexCoord2d(0.0, 0.0);
+    glVertex2d(area.left, area.bottom + 1.0);
+    glEnd();
+    glPopAttrib();
+    glDrawBuffer(GL_BACK);
+}
+
+void APIImageProperties::deleteTexture() {
+    // Without a context the texture went with it; deleting then would reach no driver.
+    if (textureName != 0 && contextCurrent()) {
+        GLuint name = textureName;
+        glDeleteTextures(1, &name);
+    }
+    textureName = 0;
+    textureWidth = 0;
+    textureHeight = 0;
+}
+
+} // namespace Stimora

@@ -1,0 +1,16 @@
+#pragma once
+
+// Shared by the SDL sources of the platform half (window, displays, input); not part of the
+// framework's interface. Declares SDL's window type without including SDL.
+
+struct SDL_Window;
+
+namespace Stimora {
+
+/// Starts SDL's video once per process (the stand-in for registering the window class):
+/// no signal handlers of SDL's own, no text-input events. False when it cannot start.
+bool platformStartVideo();
+/// The window of the earliest live canvas, or null while none exists.
+SDL_Window* platformCanvasWindow();
+
+} // namespace Stimora

@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# The two example programs as an observer meets them on a (virtual) display, driven by real X
+# input: contrast_detection waits on its start screen for the space bar only, takes V / H
+# answers and writes its result file (CR LF lines, journal removed), or keeps the journal of
+# the finished trials when Escape stops it; demo_bars changes its variables with the arrow
+# keys and writes the final settings at Escape.
+# Usage: ExamplesTest.sh <folder of movingbars> <build folder>
+set -uo pipefail
+build="$2"
+detection="$build/contrast_detection"
+demo="$build/demo_bars"
+out="${STIMORA_TEST_OUTPUT:-$build/test-output}/examples"
+rm -rf "$out"
+mkdir -p "$out"
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+wait_exit() { # pid seconds -> exit code, or 124 after killing it
+  local pid=$1 limit=$2 i
+  for ((i = 0; i < limit * 10; i++)); do
+    kill -0 "$pid" 2>/dev/null || { wait "$pid"; return $?; }
+    sleep 0.1
+  done
+  kill -9 "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  return 124
+}
+lines() { [ -f "$1" ] && tr -cd '\n' <"$1" | wc -c || echo 0; }
+one() { compgen -G "$1" | head -n 1; }
+
+for program in "$detection" "$demo"; do
+  [ -x "$program" ] || { echo "FAIL: $program was not built"; exit 1; }
+done
+# Without a window manager the keyboard follows the pointer; keep it off the console panel.
+xdotool mousemove 700 600
+
+# --- contrast_detection, run to its end: 5 contrasts x 2 orientations x 1 repetition.
+run="$out/complete"
+mkdir -p "$run"
+(cd "$run" && STIMORA_REPETITIONS=1 STIMORA_NO_MESSAGE_BOX=1 exec "$detection") >"$run/log" 2>&1 &
+pid=$!
+sleep 3
+kill -0 $pid 2>/dev/null || fail "contrast_detection did not stay up"
+xdotool key Escape
+sleep 1.5
+kill -0 $pid 2>/dev/null || fail "Escape ended the start screen"
+[ -z "$(one "$run/*.partial")" ] || fail "trials began before the space bar"
+xdotool key space
+for ((i = 0; i < 150 && $(kill -0 $pid 2>/dev/null && echo 1 || echo 0); i++)); do
+  if ((i % 2)); then xdotool key h; else xdotool key v; fi
+  sleep 0.4
+done
+wait_exit $pid 10
+code=$?
+[ $code -eq 0 ] || fail "contrast_detection: exit code $code, expected 0 ($(cat "$run/log"))"
+result=$(one "$run/ContrastDetection_*.dat")
+if [ -z "$result" ]; then
+  fail "no result file in $run"
+else
+  [[ "$(basename "$result")" =~ ^ContrastDetection_[0-9]{8}_[0-9]{6}\.dat$ ]] || fail "result file name $(basename "$result")"
+  [ "$(lines "$result")" -eq 14 ] || fail "result file has $(lines "$result") lines, expected 4 + 10"
+  [ "$(tr -cd '\r' <"$result" | wc -c)" -eq 14 ] || fail "result lines do not end in CR LF"
+  [ "$(sed -n 1p "$result")" = $'ContrastDetection\r' ] || fail "line 1: $(sed -n 1p "$result")"
+  [ "$(sed -n 3p "$result")" = $'Wavelength\t20;\t\r' ] || fail "line 3: $(sed -n 3p "$result")"
+  [ "$(sed -n 4p "$result")" = $'TRIAL#\tContrast\tOrientation\tResponse\tCorrect\t\r' ] ||
+    fail "line 4: $(sed -n 4p "$result")"
+  # Each of the 10 combinations once; every trial answered.
+  combos=$(sed -n '5,$p' "$result" | cut -f2,3 | sort -u | wc -l)
+  [ "$combos" -eq 10 ] || fail "$combos distinct combinations, expected 10"
+  answered=$(sed -n '5,$p' "$result" | cut -f4 | grep -cE '^[12]$')
+  [ "$answered" -eq 10 ] || fail "$answered answered trials, expected 10"
+  [ "$(sed -n '5,$p' "$result" | cut -f1 | tr '\n' ' ')" = "1 2 3 4 5 6 7 8 9 10 " ] || fail "trial numbers"
+fi
+[ -z "$(one "$run/*.partial")" ] || fail "journal left beside a complete result file"
+
+# --- contrast_detection stopped with Escape after a few trials: the journal keeps them.
+run="$out/stopped"
+mkdir -p "$run"
+(cd "$run" && STIMORA_REPETITIONS=1 STIMORA_NO_MESSAGE_BOX=1 exec "$detection") >"$run/log" 2>&1 &
+pid=$!
+sleep 3
+xdotool key space
+sleep 1
+journal=$(one "$run/*.partial")
+for ((i = 0; i < 60; i++)); do
+  [ -n "$journal" ] && [ "$(lines "$journal")" -ge 6 ] && break
+  xdotool key v
+  sleep 0.4
+  journal=$(one "$run/*.partial")
+done
+for ((i = 0; i < 20 && $(kill -0 $pid 2>/dev/null && echo 1 || echo 0); i++)); do
+  xdotool key Escape
+  sleep 0.5
+done
+wait_exit $pid 10
+code=$?
+[ $code -eq 0 ] || fail "stopped contrast_detection: exit code $code, expected 0"
+[ -z "$(one "$run/ContrastDetection_*.dat")" ] || fail "a stopped run wrote a result file"
+if [ -z "$journal" ] || [ ! -f "$journal" ]; then
+  fail "no journal after Escape"
+else
+  n=$(($(lines "$journal") - 4))
+  [ $n -ge 2 ] && [ $n -lt 10 ] || fail "journal holds $n trials"
+  [ "$(sed -n 4p "$journal")" = $'TRIAL#\tContrast\tOrientation\tResponse\tCorrect\t\r' ] || fail "journal header"
+  expected=$(seq 1 $n | tr '\n' ' ')
+  [ "$(sed -n '5,$p' "$journal" | cut -f1 | tr '\n' ' ')" = "$expected" ] || fail "journal trial numbers"
+fi
+
+# --- demo_bars: the arrow keys change the variables; Escape ends it and writes the settings.
+run="$out/demo"
+mkdir -p "$run"
+(cd "$run" && STIMORA_NO_MESSAGE_BOX=1 exec "$demo") >"$run/log" 2>&1 &
+pid=$!
+sleep 3
+kill -0 $pid 2>/dev/null || fail "demo_bars did not stay up"
+xdotool key Right
+sleep 0.5
+xdotool key Down
+sleep 0.5
+xdotool key Left
+sleep 0.5
+xdotool key Escape
+wait_exit $pid 10
+code=$?
+[ $code -eq 0 ] || fail "demo_bars: exit code $code, expected 0 ($(cat "$run/log"))"
+settings=$(one "$run/DemoBars_*.txt")
+if [ -z "$settings" ]; then
+  fail "no settings file in $run"
+else
+  [ "$(lines "$settings")" -eq 4 ] || fail "settings file has $(lines "$settings") lines"
+  [ "$(cut -f1 "$settings" | tr '\n' '|')" = "Bar Width|Bar Count|Luminance|Speed|" ] || fail "settings labels"
+  # Untouched variables stay at their middle levels; the two stepped ones moved.
+  grep -q $'^Luminance\t0.75\r$' "$settings" || fail "Luminance is not at its middle level"
+  grep -q $'^Speed\t0\r$' "$settings" || fail "Speed is not at its middle level"
+  grep -q $'^Bar Width\t16\r$' "$settings" && fail "Right did not change Bar Width"
+  grep -q $'^Bar Count\t6\r$' "$settings" && fail "Left did not change Bar Count"
+fi
+
+if [ $failures -eq 0 ]; then
+  echo "ExamplesTest: all checks passed"
+  exit 0
+fi
+exit 1

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# The moving-bar program as a user meets it on a (virtual) display: it shows the fixed parts of
+# its frame, Escape ends it with exit code 0, Alt+F4 ends it with exit code 1 and leaves the
+# display as it was. Usage: ProgramTest.sh <folder of movingbars> <build folder>
+set -uo pipefail
+program="$1/movingbars"
+out="${STIMORA_TEST_OUTPUT:-$2/test-output}/program"
+mkdir -p "$out"
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pixel() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
+expect_pixel() { # file x y "r,g,b" what
+  local got
+  got=$(pixel "$1" "$2" "$3")
+  [ "$got" = "$4" ] || fail "$5: pixel ($2,$3) is $got, expected $4"
+}
+shot() { xwd -root -silent | convert xwd:- "png:$1"; }
+wait_exit() { # pid seconds -> exit code, or 124 after killing it
+  local pid=$1 limit=$2 i
+  for ((i = 0; i < limit * 10; i++)); do
+    kill -0 "$pid" 2>/dev/null || { wait "$pid"; return $?; }
+    sleep 0.1
+  done
+  kill -9 "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  return 124
+}
+
+# --- Escape: exit code 0, after the frame's fixed parts were on screen.
+STIMORA_NO_MESSAGE_BOX=1 "$program" &
+pid=$!
+sleep 3
+kill -0 $pid 2>/dev/null || fail "program did not stay up"
+shot "$out/running.png"
+expect_pixel "$out/running.png" 512 384 "255,255,255" "fixation square centre"
+expect_pixel "$out/running.png" 510 382 "255,255,255" "fixation square top-left corner"
+expect_pixel "$out/running.png" 509 384 "0,0,0" "left of the fixation square"
+expect_pixel "$out/running.png" 515 384 "0,0,0" "right of the fixation square"
+expect_pixel "$out/running.png" 100 344 "0,0,0" "left mask over the upper row"
+expect_pixel "$out/running.png" 900 424 "0,0,0" "right mask over the lower row"
+# Unsynchronised on Xvfb: the red warning bar, 600 x 20 centred at (511.5, 748).
+expect_pixel "$out/running.png" 220 740 "255,0,0" "vsync warning bar"
+xdotool key Escape
+wait_exit $pid 10
+code=$?
+[ $code -eq 0 ] || fail "Escape: exit code $code, expected 0"
+
+# --- Alt+F4: exit code 1, display restored (nothing of ours left on the root window).
+STIMORA_NO_MESSAGE_BOX=1 "$program" &
+pid=$!
+sleep 3
+xdotool key alt+F4
+wait_exit $pid 10
+code=$?
+[ $code -eq 1 ] || fail "Alt+F4: exit code $code, expected 1"
+shot "$out/after-close.png"
+size=$(identify -format "%wx%h" "$out/after-close.png")
+[ "$size" = "1024x768" ] || fail "screen is $size after the program ended"
+[ "$(pixel "$out/after-close.png" 512 384)" != "255,255,255" ] || fail "the program's frame is still on screen"
+
+if [ $failures -eq 0 ]; then
+  echo "ProgramTest: all checks passed"
+  exit 0
+fi
+exit 1

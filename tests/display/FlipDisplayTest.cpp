@@ -1,0 +1,297 @@
+#include "CanvasFixture.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+
+#include "application/Exception.h"
+#include "devices/Clock.h"
+#include "devices/Mouse.h"
+
+// Counts allocations while armed, to show that a flip allocates nothing.
+namespace {
+bool countingAllocations = false;
+int allocations = 0;
+} // namespace
+
+void* operator new(std::size_t size) {
+    if (countingAllocations)
+        ++allocations;
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+// The replacement pair is malloc/free throughout; GCC cannot see that across inlining.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+#pragma GCC diagnostic pop
+
+namespace Stimora::Testing {
+namespace {
+
+// A counter that moves 1 microsecond each time it is read, plus whatever a test adds: a
+// flip's busy wait ends after a known number of reads, and intervals are exact.
+std::int64_t fakeTicks = 0;
+std::int64_t step = 1;
+std::int64_t fakeCounter() {
+    fakeTicks += step;
+    return fakeTicks;
+}
+
+class Flip : public CanvasFixture {
+protected:
+    void SetUp() override {
+        CanvasFixture::SetUp();
+        rate = Clock::tickRate();
+        ASSERT_GT(rate, 0);
+        step = rate >= 1000 ? rate / 1000 : 1;
+        // Continue from the real counter, so the canvas's stamps stay in the past.
+        fakeTicks = Clock::counterNow();
+        Clock::setCounterSource(fakeCounter);
+        canvas().stopFrameCounting().resetFrameCounts();
+        canvas().flip(); // leaves holdFrames 1 and every stamp on the fake counter
+        period = canvas().getFramePeriod();
+    }
+    void TearDown() override {
+        canvas().stopFrameCounting().resetFrameCounts();
+        Clock::setCounterSource(nullptr);
+    }
+    // Lets ms milliseconds pass between flips.
+    void wait(double ms) { fakeTicks += static_cast<std::int64_t>(ms * rate); }
+    // Slack for the handful of counter reads inside one flip.
+    double slack() const { return 20.0 * step / rate; }
+
+    std::int64_t rate = 0;
+    double period = 0.0;
+};
+
+TEST_F(Flip, VirtualDisplayRunsAtSixtyHertz) {
+    EXPECT_EQ(canvas().getRefreshRate(), 60.0);
+    EXPECT_DOUBLE_EQ(period, 1000.0 / 60.0);
+}
+
+TEST_F(Flip, FrameCountBelowOneIsRefusedAndChangesNothing) {
+    canvas().flip(2);
+    for (int frames : {0, -1}) {
+        try {
+            canvas().flip(frames);
+            ADD_FAILURE() << "flip(" << frames << ") accepted";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.text(),
+                      "class Stimora::Canvas [ARGUMENT ERROR] frame duration must be more than zero.");
+        }
+        EXPECT_EQ(canvas().getHoldFrames(), 2);
+    }
+}
+
+TEST_F(Flip, FractionalFrameCountsAreRefusedNotTruncated) {
+    const std::string text =
+        "class Stimora::Canvas [Specification Error] Canvas::flip can not accept float point number.";
+    try {
+        canvas().flip(2.0);
+        ADD_FAILURE() << "flip(2.0) accepted";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.text(), text);
+    }
+    try {
+        canvas().flip(1.5f);
+        ADD_FAILURE() << "flip(1.5f) accepted";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.text(), text);
+    }
+    EXPECT_EQ(canvas().getHoldFrames(), 1);
+}
+
+TEST_F(Flip, OneFrameNeedsOnlyATenthOfAPeriod) {
+    canvas().flip();
+    EXPECT_GE(canvas().getLastInterval(), 0.1 * period);
+    EXPECT_LT(canvas().getLastInterval(), 0.1 * period + slack());
+}
+
+TEST_F(Flip, TwoFramesAreHeldForTwoPeriodsBeforeTheNextSwap) {
+    canvas().flip(2);
+    EXPECT_EQ(canvas().getHoldFrames(), 2);
+    canvas().flip(1);
+    EXPECT_GE(canvas().getLastInterval(), 2 * period);
+    EXPECT_LT(canvas().getLastInterval(), 2 * period + slack());
+    EXPECT_EQ(canvas().getHoldFrames(), 1);
+}
+
+TEST_F(Flip, ALateFrameIsNotHeldAgain) {
+    canvas().flip(3);
+    wait(80);
+    canvas().flip(1);
+    EXPECT_GE(canvas().getLastInterval(), 80.0);
+    EXPECT_LT(canvas().getLastInterval(), 80.0 + slack());
+}
+
+TEST_F(Flip, FlipAfterStretchesTheFrameOnScreenAndFlipsForOne) {
+    canvas().flip(1);
+    canvas().startFrameCounting();
+    canvas().flip(1); // arms the count
+    canvas().flipAfter(3);
+    EXPECT_GE(canvas().getLastInterval(), 3 * period);
+    EXPECT_LT(canvas().getLastInterval(), 3 * period + slack());
+    EXPECT_EQ(canvas().getHoldFrames(), 1);
+    // Judged against one period: floor((3 period - 1) / period) = 2.
+    EXPECT_EQ(canvas().getLastDroppedFrames(), 2);
+}
+
+// flipsWithDrops and the latest drop count survive resetFrameCounts(): the shared canvas
+// carries them from test to test, so they are compared with their values before.
+TEST_F(Flip, FirstCountedFlipIsNotJudged) {
+    const int flipsWithDrops = canvas().frameStatistics.flipsWithDrops;
+    const int lastDrops = canvas().getLastDroppedFrames();
+    canvas().startFrameCounting();
+    wait(100);
+    canvas().flip();
+    EXPECT_EQ(canvas().frameStatistics.droppedFrames, 0);
+    EXPECT_EQ(canvas().frameStatistics.frames, 0);
+    EXPECT_EQ(canvas().frameStatistics.flipsWithDrops, flipsWithDrops);
+    EXPECT_EQ(canvas().getLastDroppedFrames(), lastDrops);
+    wait(17.5);
+    canvas().flip();
+    // Both counted flips are in frames once the count is armed.
+    EXPECT_EQ(canvas().frameStatistics.frames, 2);
+    EXPECT_EQ(canvas().frameStatistics.refreshes, 2);
+}
+
+TEST_F(Flip, MissedRefreshesAreCountedFromOnePeriodPlusOneMillisecond) {
+    const int flipsWithDrops = canvas().frameStatistics.flipsWithDrops;
+    canvas().startFrameCounting();
+    canvas().flip();
+    wait(33.5);
+    canvas().flip();
+    EXPECT_EQ(canvas().getLastDroppedFrames(), 1); // floor((33.5 - 1) / 16.667)
+    wait(17.5);
+    canvas().flip();
+    EXPECT_EQ(canvas().getLastDroppedFrames(), 0);
+    wait(period + 1.0 - 0.01);
+    canvas().flip();
+    EXPECT_EQ(canvas().getLastDroppedFrames(), 0);
+    wait(period + 1.0);
+    canvas().flip();
+    EXPECT_EQ(canvas().getLastDroppedFrames(), 1);
+    wait(2 * period + 1.0);
+    canvas().flip();
+    EXPECT_EQ(canvas().getLastDroppedFrames(), 2);
+
+    const Canvas::FrameStatistics& s = canvas().frameStatistics;
+    EXPECT_EQ(s.droppedFrames, 4);
+    EXPECT_EQ(s.frames, 6);
+    EXPECT_EQ(s.refreshes, 10);
+    EXPECT_EQ(s.lastDroppedFrames, 2);
+    EXPECT_EQ(s.flipsWithDrops, flipsWithDrops + 3);
+}
+
+TEST_F(Flip, AnEarlyFrameCountsNegativeDrops) {
+    const int flipsWithDrops = canvas().frameStatistics.flipsWithDrops;
+    canvas().startFrameCounting();
+    canvas().flip();
+    wait(17.5);
+    canvas().flip(3); // judged against its own three refreshes
+    EXPECT_EQ(canvas().getLastDroppedFrames(), -2);
+    EXPECT_EQ(canvas().frameStatistics.droppedFrames, -2);
+    EXPECT_EQ(canvas().frameStatistics.flipsWithDrops, flipsWithDrops + 1);
+    EXPECT_EQ(canvas().frameStatistics.refreshes, 1 + 3 - 2);
+}
+
+TEST_F(Flip, StoppingDisarmsResettingZeroesTheTotals) {
+    const int flipsWithDrops = canvas().frameStatistics.flipsWithDrops;
+    canvas().startFrameCounting();
+    canvas().flip();
+    wait(30);
+    canvas().flip();
+    ASSERT_EQ(canvas().frameStatistics.droppedFrames, 1);
+
+    canvas().stopFrameCounting();
+    wait(30);
+    canvas().flip(); // not counting
+    EXPECT_EQ(canvas().frameStatistics.frames, 2);
+
+    canvas().resetFrameCounts();
+    EXPECT_EQ(canvas().frameStatistics.frames, 0);
+    EXPECT_EQ(canvas().frameStatistics.droppedFrames, 0);
+    EXPECT_EQ(canvas().frameStatistics.refreshes, 0);
+    EXPECT_EQ(canvas().frameStatistics.flipsWithDrops, flipsWithDrops + 1); // kept
+    EXPECT_EQ(canvas().frameStatistics.lastDroppedFrames, 1);
+
+    canvas().startFrameCounting();
+    wait(30);
+    canvas().flip(); // first after a stop: not judged
+    EXPECT_EQ(canvas().frameStatistics.droppedFrames, 0);
+    EXPECT_EQ(canvas().getLastDroppedFrames(), 1);
+}
+
+TEST_F(Flip, StartingTheCountRestampsTheLastSwap) {
+    canvas().startFrameCounting();
+    canvas().flip();
+    wait(30);
+    canvas().startFrameCounting(); // the time before this does not count
+    wait(10);
+    canvas().flip();
+    EXPECT_GE(canvas().getLastInterval(), 10.0);
+    EXPECT_LT(canvas().getLastInterval(), 10.0 + slack());
+    EXPECT_EQ(canvas().getLastDroppedFrames(), 0);
+}
+
+TEST_F(Flip, FreeFunctionsActOnTheCurrentCanvas) {
+    ASSERT_EQ(currentCanvas(), &canvas());
+    flip(2);
+    EXPECT_EQ(canvas().getHoldFrames(), 2);
+    flip();
+    EXPECT_EQ(canvas().getHoldFrames(), 1);
+    EXPECT_THROW(flip(0), Exception);
+    EXPECT_THROW(flip(1.0), Exception);
+    startFrameCounting();
+    flip();
+    wait(30);
+    flip();
+    EXPECT_EQ(getLastDroppedFrames(), 1);
+    EXPECT_EQ(frameStatistics().droppedFrames, 1);
+    resetFrameCounts();
+    EXPECT_EQ(frameStatistics().droppedFrames, 0);
+    stopFrameCounting();
+}
+
+TEST_F(Flip, AllocatesNothing) {
+    Rectangle dot;
+    dot.set(1, 1);
+    dot.setColor(Color::white);
+    canvas().overlay.push_back(&dot);
+    canvas().showFrameStatistics();
+    Mouse::showSoftwareCursor();
+    canvas().startFrameCounting();
+    canvas().flip();
+
+    // The counter sees an allocation...
+    allocations = 0;
+    countingAllocations = true;
+    int* volatile probe = new int(1);
+    delete probe;
+    countingAllocations = false;
+    ASSERT_EQ(allocations, 1);
+
+    // ... and none in five flips with every part of a frame switched on.
+    allocations = 0;
+    countingAllocations = true;
+    for (int i = 0; i < 5; ++i) {
+        wait(30);
+        canvas().flip(i % 2 + 1);
+    }
+    countingAllocations = false;
+
+    Mouse::hideSoftwareCursor();
+    canvas().hideFrameStatistics();
+    canvas().overlay.pop_back();
+    EXPECT_EQ(allocations, 0);
+}
+
+} // namespace
+} // namespace Stimora::Testing

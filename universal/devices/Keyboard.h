@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstdint>
+
+namespace Stimora {
+
+/// What a key or mouse-button query asks; the numeric values are fixed (1 is refused).
+struct KeyState {
+    enum Value : int {
+        pressed = 0,  ///< held at the moment of the query
+        pushed = 2,   ///< went down at least once since the last pushed query (or clear)
+        released = 3, ///< went up at least once since the last released query (or clear)
+    };
+};
+
+/// Polled keyboard state. Every query first runs one step of the message pump (one window
+/// message at most, then the keyboard poll and the cursor read), so a loop waiting for a key
+/// must keep asking. Presses and releases latch until asked for, or until clear().
+class Keyboard {
+public:
+    /// A key: an index into the 78-entry key table (not a platform key code).
+    struct Key {
+        std::int32_t index;
+    };
+
+    /// Number of entries in the key table.
+    static constexpr int keyCount = 78;
+
+    static constexpr Key one{0}, two{1}, three{2}, four{3}, five{4}, six{5}, seven{6}, eight{7}, nine{8};
+    static constexpr Key zero{9};
+    static constexpr Key a{10}, b{11}, c{12}, d{13}, e{14}, f{15}, g{16}, h{17}, i{18}, j{19}, k{20}, l{21},
+        m{22}, n{23}, o{24}, p{25}, q{26}, r{27}, s{28}, t{29}, u{30}, v{31}, w{32}, x{33}, y{34}, z{35};
+    static constexpr Key comma{36}, period{37}, slash{38};
+    static constexpr Key pad0{39}, pad1{40}, pad2{41}, pad3{42}, pad4{43}, pad5{44}, pad6{45}, pad7{46},
+        pad8{47}, pad9{48};
+    static constexpr Key enter{49}, space{50}, escape{51};
+    static constexpr Key up{52}, down{53}, left{54}, right{55};
+    static constexpr Key shift{56}, control{57}, alt{58};
+    static constexpr Key minus{59};
+    /// No key.
+    static constexpr Key key60{60};
+    static constexpr Key backslash{61};
+    /// The left mouse button as the keyboard state reports it.
+    static constexpr Key key62{62};
+    /// A code no common layout sends.
+    static constexpr Key key63{63};
+    /// The semicolon key (on a US layout); key64 and key65 are the same key.
+    static constexpr Key key64{64}, key65{65};
+    static constexpr Key leftBracket{66}, rightBracket{67};
+    /// A code outside the key table's range: no key.
+    static constexpr Key key68{68};
+    /// No key.
+    static constexpr Key key69{69}, key70{70}, key71{71};
+    static constexpr Key padPlus{72}, padMinus{73}, padMultiply{74}, padDivide{75};
+    /// No key.
+    static constexpr Key key76{76}, key77{77};
+
+    /// Whether the key is in the state asked for (KeyState values). Pumps one message.
+    /// A pushed or released answer clears that latch. Any other state throws a new Exception
+    /// (by pointer) "Keyboard.get: unknown key state.".
+    static bool get(Key key, int state);
+    /// get(key, KeyState::pushed).
+    static bool pushed(Key key);
+    /// get(key, KeyState::pressed).
+    static bool pressed(Key key);
+    /// get(key, KeyState::released).
+    static bool released(Key key);
+
+    /// Discards every pushed and released latch, so only new presses are reported.
+    static void clear();
+    /// Polls the platform keyboard state into the state arrays without pumping.
+    static void update();
+    /// Zeroes the whole keyboard state and fills the key table.
+    static void reset();
+
+    /// The virtual-key code the key stands for; 0 (no key) for keys outside 0..255.
+    static int code(Key key);
+};
+
+/// One message-pump step: takes at most one window message (a close or quit ends the process
+/// with code 1), records mouse-button messages, then polls the keyboard and reads the cursor.
+void pumpMessage();
+
+/// Start-up reset of all input: keyboard reset, mouse state cleared, software cursor hidden.
+void resetInput();
+
+} // namespace Stimora

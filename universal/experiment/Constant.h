@@ -1,0 +1,71 @@
+#pragma once
+
+#include "experiment/ExperimentalMethod.h"
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace Stimora {
+namespace ExperimentalMethods {
+
+/// The method of constant stimuli: every combination of the levels of the independent
+/// variables is presented repetitions times in a random order drawn from the framework's
+/// generator (seed() makes it reproducible); the dependent variables are recorded after each
+/// trial, and a tab-separated result file (CR LF line ends) is written at the end.
+///
+/// While the trials run, a journal with the same lines, flushed after every trial, is kept
+/// beside the result file under its name plus ".partial", so a run that ends early leaves its
+/// finished trials on disk; the journal is removed once the result file is complete.
+class Constant : public ExperimentalMethod {
+public:
+    Constant();
+
+    /// Checks the variables, moves those with fewer than two levels to fixedVariables,
+    /// prepares the records, shuffles the trials and shows the start screen. Raises
+    /// Exception "VARIABLE REQUIRED" without an independent or a dependent variable, and
+    /// "ARGUMENT ERROR" for a negative repetitions.
+    void prepare() override;
+    /// The trial loop: sets the independent variables from each trial's code, runs the trial,
+    /// records the dependent variables and appends the trial to the journal.
+    void runTrials() override;
+    /// saveResults(), then afterSave().
+    void finish() override;
+    /// Writes the result file (falling back to the same file name in the user's home folder);
+    /// raises Exception "FILE ERROR" naming the path when neither can be created.
+    void saveResults() override;
+    /// The start screen on the current canvas: "Push space bar to start." until the space
+    /// bar is pushed, then a blank frame.
+    void waitForStart() override;
+    /// Releases trialOrder, then the base.
+    ~Constant() override;
+
+    /// Level index of variable `position` (list order) in a trial of combination code `code`:
+    /// a mixed-radix digit whose least significant place belongs to the first variable.
+    int levelOf(std::int32_t code, std::size_t position) const;
+    /// The result file's name as expanded at the start of the trials (empty before).
+    const std::string& resultPath() const { return resultPath_; }
+    /// Where the journal was opened: resultPath() + ".partial", or that file name in the
+    /// user's home folder when the first could not be created (empty before the trials start).
+    std::string journalPath() const;
+    /// Where saveResults() wrote the result file (empty until it has).
+    const std::string& savedPath() const { return savedPath_; }
+
+    /// Combination code of each trial, in the order of presentation.
+    std::vector<std::int32_t> trialOrder;
+
+private:
+    std::string headerLines() const;
+    std::string trialLine(int trial) const;
+    bool openJournal();
+
+    std::vector<Variable*> retired_; // owned: variables moved to fixedVariables
+    std::string resultPath_;
+    std::string savedPath_;
+    std::string journalPath_;
+    std::ofstream journal_;
+};
+
+} // namespace ExperimentalMethods
+} // namespace Stimora
