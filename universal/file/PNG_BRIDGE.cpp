@@ -36,6 +36,9 @@ bool readHeader(png_structp png, png_infop info, std::FILE* file, ReadLayout* la
     png_init_io(png, file);
     png_set_sig_bytes(png, 4);
     png_set_user_limits(png, PNG_BRIDGE::maxSide, PNG_BRIDGE::maxSide);
+    // A hostile length on a text or other ancillary chunk must not make libpng allocate gigabytes.
+    png_set_chunk_malloc_max(png, PNG_BRIDGE::maxChunkBytes);
+    png_set_chunk_cache_max(png, 1000);
     png_read_info(png, info);
 
     png_uint_32 width = 0;

@@ -35,6 +35,8 @@ public:
     static constexpr unsigned maxSide = 1u << 15;
     /// Largest pixel count (width x height) accepted from a file.
     static constexpr unsigned long long maxPixels = 1ull << 24;
+    /// Largest ancillary chunk (text, profile, ...) libpng may allocate while reading, in bytes.
+    static constexpr unsigned long maxChunkBytes = 8ul << 20;
 
 private:
     void openFile(const char* path, const char* mode);

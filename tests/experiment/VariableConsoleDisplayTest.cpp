@@ -1,0 +1,314 @@
+// The variable console on a full-screen canvas (canvas pixels = screen pixels): its panel,
+// bar colours, texts, and its key and mouse handling driven by queued input events.
+
+#include "CanvasFixture.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "PlatformTesting.h"
+#include "devices/Keyboard.h"
+#include "devices/Mouse.h"
+#include "experiment/VariableConsole.h"
+#include "experiment/VariableList.h"
+
+namespace Stimora::Testing {
+namespace {
+
+using ExperimentalMethods::Variable;
+using ExperimentalMethods::VariableConsole;
+
+// A variable that records what the console asks of it.
+class FakeVariable : public Variable {
+public:
+    explicit FakeVariable(std::string text_, double ratio_ = 0.0)
+        : text(std::move(text_)), position(ratio_) {}
+
+    std::ostream& print(std::ostream& s) const override { return s << text; }
+    std::string toText() const override { return text; }
+    std::ostream& printRecorded(int, std::ostream& s) const override { return s; }
+    void setByRatio(double r) override {
+        ratios.push_back(r);
+        position = r;
+    }
+    void setLevel(int) override {}
+    void increment(int stepIndex) override { increments.push_back(stepIndex); }
+    void decrement(int stepIndex) override { decrements.push_back(stepIndex); }
+    double ratio() const override { return position; }
+    Interval getRange() const override { return Interval(); }
+    int levelCount() const override { return 0; }
+    int stepCount() const override { return 2; }
+    void prepareRecord(int) override {}
+    void recordValue(int) override {}
+    void recordLevel(int, int) override {}
+
+    std::string text;
+    double position;
+    std::vector<double> ratios;
+    std::vector<int> increments, decrements;
+};
+
+constexpr int vkShift = 0x10, vkLeft = 0x25, vkUp = 0x26, vkRight = 0x27, vkDown = 0x28;
+
+class VariableConsoleDisplay : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { screen = openFullScreenCanvas(); }
+    static void TearDownTestSuite() { screen.reset(); }
+
+    void SetUp() override {
+        ASSERT_TRUE(screen);
+        screen->clear(Color::black);
+        platformDiscardInput();
+        Keyboard::reset();
+        Mouse::clear();
+        moveMouse(900, 700); // away from the panel
+        for (int k = 0; k < 3; ++k)
+            fakes.push_back(std::make_unique<FakeVariable>("1", 0.0));
+        for (auto& f : fakes)
+            list.push_back(f.get());
+        fakes[0]->label("Bar Interval");
+        fakes[1]->label("Green Luminance");
+        fakes[2]->label("Eccentricity");
+    }
+    void TearDown() override {
+        platformDiscardInput();
+        Keyboard::reset();
+        Mouse::clear();
+    }
+
+    static Canvas& canvas() { return *screen; }
+    static Rgba at(int x, int y) { return readPixel(*screen, x, y); }
+
+    // Moves the pointer and lets the warp arrive.
+    static void moveMouse(int x, int y) {
+        Mouse::setPosition(x, y);
+        for (int i = 0; i < 20 && (Mouse::position().x != x || Mouse::position().y != y); ++i)
+            pumpMessage();
+    }
+    void key(int vk, bool down) { platformPostKeyEvent(vk, down); }
+    // Draws until every queued event has been taken, then once more.
+    void settle(VariableConsole& console) {
+        for (int i = 0; i < 20 && platformPendingEvents() > 0; ++i)
+            console.draw(canvas());
+        console.draw(canvas());
+    }
+
+    static std::unique_ptr<Canvas> screen;
+    std::vector<std::unique_ptr<FakeVariable>> fakes;
+    std::vector<Variable*> list;
+};
+
+std::unique_ptr<Canvas> VariableConsoleDisplay::screen;
+
+// The brightest red found in an area.
+int brightest(Canvas& canvas, int left, int top, int width, int height) {
+    int best = 0;
+    for (const Rgba& p : readPixels(canvas, left, top, width, height))
+        best = std::max(best, static_cast<int>(p.r));
+    return best;
+}
+
+int rightmostLit(Canvas& canvas, int top, int height) {
+    const std::vector<Rgba> pixels = readPixels(canvas, 0, top, 400, height);
+    int best = -1;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < 400; ++x)
+            if (pixels[static_cast<std::size_t>(y * 400 + x)].lit())
+                best = std::max(best, x);
+    return best;
+}
+
+void expectNear(const Rgba& p, double r, double g, double b) {
+    EXPECT_NEAR(p.r, r, 1.5) << p;
+    EXPECT_NEAR(p.g, g, 1.5) << p;
+    EXPECT_NEAR(p.b, b, 1.5) << p;
+}
+
+TEST_F(VariableConsoleDisplay, PanelCoversTwoHundredTwentyByTwentyPixelsPerRow) {
+    VariableConsole console(&list);
+    console.draw(canvas());
+    // Grey 0.5 at alpha 0.5 over black: 128 x 128 / 255.
+    expectNear(at(215, 0), 64, 64, 64);
+    expectNear(at(219, 59), 64, 64, 64);
+    expectNear(at(0, 59), 64, 64, 64);
+    EXPECT_EQ(at(220, 0), (Rgba{0, 0, 0, 255}));
+    EXPECT_EQ(at(219, 60), (Rgba{0, 0, 0, 255}));
+}
+
+TEST_F(VariableConsoleDisplay, PanelFollowsItsDatum) {
+    VariableConsole console(&list);
+    console.setDatum(Point(300, 200));
+    console.draw(canvas());
+    expectNear(at(300 + 215, 200), 64, 64, 64);
+    EXPECT_FALSE(at(299, 200).lit());
+    EXPECT_FALSE(at(300 + 220, 200).lit());
+    EXPECT_FALSE(at(300 + 215, 260).lit());
+}
+
+TEST_F(VariableConsoleDisplay, BarsShowTheRatioAndTheHoveredRow) {
+    fakes[1]->position = 0.5;
+    fakes[2]->position = 2.0 / 3.0;
+    moveMouse(300, 25); // row 1
+    VariableConsole console(&list);
+    console.draw(canvas());
+    EXPECT_EQ(console.hovered, 1);
+    // Bar colour (0.2, 0.2, 8.0, 0.4) -> 51, 51, 248 at 102 / 255 over the panel's 64.
+    const double r3 = 51 * 0.4 + 64 * 0.6, b3 = 248 * 0.4 + 64 * 0.6;
+    expectNear(at(10, 4), r3, r3, b3); // ratio 0: one pixel wide
+    expectNear(at(11, 4), 64, 64, 64);
+    expectNear(at(10, 15), r3, r3, b3); // the bar ends on the baseline
+    expectNear(at(10, 16), 64, 64, 64);
+    // Hovered: (0, 0, 1, 0.6) -> 153 / 255 over 64.
+    expectNear(at(60, 24), 64 * 0.4, 64 * 0.4, 255 * 0.6 + 64 * 0.4);
+    expectNear(at(110, 24), 64 * 0.4, 64 * 0.4, 255 * 0.6 + 64 * 0.4);
+    expectNear(at(111, 24), 64, 64, 64);
+    expectNear(at(100, 44), r3, r3, b3);
+    saveBackBuffer(canvas(), "variable_console");
+}
+
+TEST_F(VariableConsoleDisplay, SelectedRowIsWhiteAndTheOthersGrey) {
+    VariableConsole console(&list);
+    console.draw(canvas());
+    EXPECT_EQ(brightest(canvas(), 13, 7, 100, 7), 255);
+    EXPECT_EQ(brightest(canvas(), 13, 27, 100, 7), 178); // 0.7 x 255 = 178.5 - an ulp
+    EXPECT_EQ(brightest(canvas(), 13, 47, 100, 7), 178);
+    key(vkDown, true);
+    key(vkDown, false);
+    settle(console);
+    EXPECT_EQ(console.selected, 1);
+    canvas().clear(Color::black);
+    console.draw(canvas());
+    EXPECT_EQ(brightest(canvas(), 13, 7, 100, 7), 178);
+    EXPECT_EQ(brightest(canvas(), 13, 27, 100, 7), 255);
+}
+
+TEST_F(VariableConsoleDisplay, ValueTextEndsNearThePanelsRightEnd) {
+    fakes[0]->text = "42";
+    VariableConsole console(&list);
+    console.draw(canvas());
+    // 28 blanks then "42" from x = 3: the 2 starts at 3 + 29 x 7 = 206 and is 5 pixels wide.
+    EXPECT_EQ(rightmostLit(canvas(), 7, 7), 210);
+    EXPECT_TRUE(at(206, 13).lit());
+    EXPECT_FALSE(at(199 - 7, 13).lit() && at(199 - 7, 12).lit() && at(199 - 7, 7).lit());
+}
+
+TEST_F(VariableConsoleDisplay, LongValueTextIsCutToThirtyCharacters) {
+    fakes[0]->text = "012345678901234567890123456789ABCDEFGHIJ";
+    VariableConsole console(&list);
+    console.draw(canvas());
+    EXPECT_LE(rightmostLit(canvas(), 7, 7), 213);
+    EXPECT_EQ(countLit(canvas(), 214, 7, 200, 7), 0);
+}
+
+TEST_F(VariableConsoleDisplay, ArrowKeysStepTheSelectedVariableShiftUsesTheSecondStep) {
+    VariableConsole console(&list);
+    key(vkRight, true);
+    key(vkRight, false);
+    settle(console);
+    EXPECT_EQ(fakes[0]->increments, std::vector<int>{0});
+    key(vkShift, true);
+    key(vkLeft, true);
+    key(vkLeft, false);
+    settle(console);
+    key(vkShift, false);
+    settle(console);
+    EXPECT_EQ(fakes[0]->decrements, std::vector<int>{1});
+    EXPECT_TRUE(fakes[1]->increments.empty());
+}
+
+TEST_F(VariableConsoleDisplay, AKeyHeldAcrossFramesActsOnce) {
+    VariableConsole console(&list);
+    key(vkRight, true);
+    for (int frame = 0; frame < 6; ++frame)
+        console.draw(canvas());
+    EXPECT_EQ(fakes[0]->increments.size(), 1u);
+    key(vkRight, false);
+    settle(console);
+}
+
+TEST_F(VariableConsoleDisplay, SelectionWrapsAroundBothEnds) {
+    VariableConsole console(&list);
+    key(vkUp, true);
+    key(vkUp, false);
+    settle(console);
+    EXPECT_EQ(console.selected, 2);
+    key(vkDown, true);
+    key(vkDown, false);
+    settle(console);
+    EXPECT_EQ(console.selected, 0);
+    key(vkRight, true);
+    key(vkRight, false);
+    console.selected = 2;
+    settle(console);
+    EXPECT_EQ(fakes[2]->increments.size(), 1u);
+}
+
+TEST_F(VariableConsoleDisplay, PressOnABarSetsItsRatioAndADragKeepsToThatRow) {
+    VariableConsole console(&list);
+    moveMouse(300, 25); // row 1, button up
+    console.draw(canvas());
+    ASSERT_EQ(console.hovered, 1);
+
+    moveMouse(110, 70); // now over row 3 (outside), button goes down
+    platformPostButtonEvent(0, true);
+    settle(console);
+    ASSERT_FALSE(fakes[1]->ratios.empty());
+    EXPECT_EQ(fakes[1]->ratios.back(), 0.5);
+    EXPECT_EQ(console.hovered, 1) << "hovered stays while the button is held";
+
+    moveMouse(60, 5); // over row 0 now: still row 1 changes
+    console.draw(canvas());
+    EXPECT_EQ(fakes[1]->ratios.back(), 0.25);
+    EXPECT_TRUE(fakes[0]->ratios.empty());
+
+    const std::size_t calls = fakes[1]->ratios.size();
+    moveMouse(5, 25); // left of the bar: ignored, not clamped
+    console.draw(canvas());
+    moveMouse(215, 25); // beyond its end: ignored
+    console.draw(canvas());
+    EXPECT_EQ(fakes[1]->ratios.size(), calls);
+    moveMouse(210, 25); // exactly the end: ratio 1
+    console.draw(canvas());
+    EXPECT_EQ(fakes[1]->ratios.back(), 1.0);
+
+    platformPostButtonEvent(0, false);
+    moveMouse(300, 45);
+    settle(console);
+    EXPECT_EQ(console.hovered, 2);
+}
+
+TEST_F(VariableConsoleDisplay, PressOutsideThePanelRowsChangesNothing) {
+    VariableConsole console(&list);
+    moveMouse(110, 200); // row 10: no such row
+    console.draw(canvas());
+    EXPECT_EQ(console.hovered, 10);
+    platformPostButtonEvent(0, true);
+    settle(console);
+    for (auto& f : fakes)
+        EXPECT_TRUE(f->ratios.empty());
+    platformPostButtonEvent(0, false);
+    settle(console);
+}
+
+TEST_F(VariableConsoleDisplay, RealVariablesChangeThroughTheirOwnSteps) {
+    ExperimentalMethods::VariableList variables;
+    int interval = 5;
+    Interval r;
+    variables.append(interval).label("Bar Interval").range(2 <= r <= 6).step(2).step(1);
+    VariableConsole console(&variables);
+    key(vkRight, true);
+    key(vkRight, false);
+    settle(console);
+    EXPECT_EQ(interval, 5) << "7 is outside 2..6";
+    key(vkShift, true);
+    key(vkRight, true);
+    key(vkRight, false);
+    settle(console);
+    key(vkShift, false);
+    settle(console);
+    EXPECT_EQ(interval, 6);
+}
+
+} // namespace
+} // namespace Stimora::Testing
