@@ -6,12 +6,13 @@
 # keys and writes the final settings at Escape.
 # Usage: ExamplesTest.sh <folder of movingbars> <build folder>
 set -uo pipefail
-build="$2"
+build=$(cd "$2" && pwd)
 detection="$build/contrast_detection"
 demo="$build/demo_bars"
 out="${STIMORA_TEST_OUTPUT:-$build/test-output}/examples"
 rm -rf "$out"
 mkdir -p "$out"
+out=$(cd "$out" && pwd)
 failures=0
 
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }

@@ -8,12 +8,21 @@
 #include "devices/Clock.h"
 #include "devices/Mouse.h"
 
-// Counts allocations while armed, to show that a flip allocates nothing.
+// Counts allocations while armed, to show that a flip allocates nothing. AddressSanitizer
+// brings its own operator new family, which a partial replacement would mismatch: there the
+// count is not taken.
+#if defined(__SANITIZE_ADDRESS__)
+#define STIMORA_COUNT_ALLOCATIONS 0
+#else
+#define STIMORA_COUNT_ALLOCATIONS 1
+#endif
+
 namespace {
 bool countingAllocations = false;
 int allocations = 0;
 } // namespace
 
+#if STIMORA_COUNT_ALLOCATIONS
 void* operator new(std::size_t size) {
     if (countingAllocations)
         ++allocations;
@@ -31,6 +40,7 @@ void operator delete(void* p, std::size_t) noexcept {
     std::free(p);
 }
 #pragma GCC diagnostic pop
+#endif
 
 namespace Stimora::Testing {
 namespace {
@@ -261,6 +271,8 @@ TEST_F(Flip, FreeFunctionsActOnTheCurrentCanvas) {
 }
 
 TEST_F(Flip, AllocatesNothing) {
+    if (!STIMORA_COUNT_ALLOCATIONS)
+        GTEST_SKIP() << "allocations are not counted under AddressSanitizer";
     Rectangle dot;
     dot.set(1, 1);
     dot.setColor(Color::white);

@@ -5,6 +5,7 @@
 
 #include "experiment/Demo.h"
 #include "experiment/VariableInstance.h"
+#include "figures/FigureDatum.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,21 @@ using namespace Stimora::ExperimentalMethods;
 using namespace Stimora::Testing;
 
 namespace {
+
+// Drawn by the flip after the console: reads the back buffer just before the swap.
+class PixelSpy : public FigureDatum {
+public:
+    PixelSpy(Canvas& canvas, int x, int y) : canvas_(canvas), x_(x), y_(y) {}
+    PixelSpy& draw(Drawable&) override {
+        seen = readPixel(canvas_, x_, y_);
+        return *this;
+    }
+    Rgba seen;
+
+private:
+    Canvas& canvas_;
+    int x_, y_;
+};
 
 class Routine : public Demo {
 public:
@@ -33,10 +49,12 @@ public:
         Canvas& canvas = *currentCanvas();
         const auto& overlay = canvas.overlay;
         consoleShown = std::count(overlay.begin(), overlay.end(), static_cast<Figure*>(&console)) == 1;
+        PixelSpy spy(canvas, 215, 18); // inside the panel, between the two rows' texts
+        canvas.overlay.push_back(&spy);
         canvas.clear(Color::black, Canvas::back);
         canvas.flip();
-        // The flip drew the console into the back buffer before the swap; it is on screen now.
-        panelPixel = readPixel(canvas, 215, 18, Canvas::front);
+        canvas.overlay.pop_back();
+        panelPixel = spy.seen;
     }
 };
 

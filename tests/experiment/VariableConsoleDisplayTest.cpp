@@ -109,12 +109,13 @@ int brightest(Canvas& canvas, int left, int top, int width, int height) {
     return best;
 }
 
-int rightmostLit(Canvas& canvas, int top, int height) {
+// Rightmost pixel of text brightness (the panel and the bars stay below 180 in red).
+int rightmostText(Canvas& canvas, int top, int height) {
     const std::vector<Rgba> pixels = readPixels(canvas, 0, top, 400, height);
     int best = -1;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < 400; ++x)
-            if (pixels[static_cast<std::size_t>(y * 400 + x)].lit())
+            if (pixels[static_cast<std::size_t>(y * 400 + x)].r > 150)
                 best = std::max(best, x);
     return best;
 }
@@ -188,17 +189,21 @@ TEST_F(VariableConsoleDisplay, ValueTextEndsNearThePanelsRightEnd) {
     VariableConsole console(&list);
     console.draw(canvas());
     // 28 blanks then "42" from x = 3: the 2 starts at 3 + 29 x 7 = 206 and is 5 pixels wide.
-    EXPECT_EQ(rightmostLit(canvas(), 7, 7), 210);
-    EXPECT_TRUE(at(206, 13).lit());
-    EXPECT_FALSE(at(199 - 7, 13).lit() && at(199 - 7, 12).lit() && at(199 - 7, 7).lit());
+    EXPECT_EQ(rightmostText(canvas(), 7, 7), 210);
+    EXPECT_EQ(at(206, 13).r, 255); // the 2's bottom row
+    EXPECT_EQ(at(210, 13).r, 255);
+    // Between the label ("Bar Interval" ends at 13 + 78) and the 4 at 199 only blanks.
+    EXPECT_EQ(countPixels(canvas(), 92, 7, 107, 7, Rgba{255, 255, 255, 255}), 0);
+    EXPECT_GT(countPixels(canvas(), 13, 7, 79, 7, Rgba{255, 255, 255, 255}), 50);
 }
 
 TEST_F(VariableConsoleDisplay, LongValueTextIsCutToThirtyCharacters) {
     fakes[0]->text = "012345678901234567890123456789ABCDEFGHIJ";
     VariableConsole console(&list);
     console.draw(canvas());
-    EXPECT_LE(rightmostLit(canvas(), 7, 7), 213);
-    EXPECT_EQ(countLit(canvas(), 214, 7, 200, 7), 0);
+    // Thirty glyphs of 7 pixels from x = 3: the last one ends at 3 + 29 x 7 + 4.
+    EXPECT_EQ(rightmostText(canvas(), 7, 7), 3 + 29 * 7 + 4);
+    EXPECT_EQ(countPixels(canvas(), 214, 7, 200, 7, Rgba{255, 255, 255, 255}), 0);
 }
 
 TEST_F(VariableConsoleDisplay, ArrowKeysStepTheSelectedVariableShiftUsesTheSecondStep) {

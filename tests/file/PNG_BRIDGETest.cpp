@@ -324,3 +324,40 @@ TEST_F(PngFromConvert, GreyWithAlphaBecomesRgba) {
     EXPECT_EQ(image.getPix(1, 0), raw(1, 1, 1, 1));
     EXPECT_EQ(image.getPix(0, 1), raw(153.0 / 255.0, 153.0 / 255.0, 153.0 / 255.0, 102.0 / 255.0));
 }
+
+TEST_F(PngFromConvert, TransparentPaletteEntryBecomesAlpha) {
+    const std::string path = pathOf("palette-trns.png");
+    ASSERT_EQ(
+        run("convert -size 3x2 xc:'rgba(0,0,0,0)' -fill red -draw 'point 0,0' PNG8:'" + path + "'").first, 0);
+    ASSERT_EQ(headerOf(path).colorType, 3);
+    Image image(path);
+    EXPECT_EQ(image.getLayout(), Image::RGBA);
+    EXPECT_EQ(image.getPix(0, 0), raw(1, 0, 0, 1));
+    EXPECT_EQ(image.getPix(2, 1).a, 0.0);
+}
+
+TEST_F(PngFromConvert, RgbWithTransparentColourBecomesRgba) {
+    const std::string path = pathOf("rgb-trns.png");
+    ASSERT_EQ(
+        run("convert -size 3x2 xc:black -fill red -draw 'point 0,0' -transparent black PNG24:'" + path + "'")
+            .first,
+        0);
+    ASSERT_EQ(headerOf(path).colorType, 2);
+    Image image(path);
+    EXPECT_EQ(image.getLayout(), Image::RGBA);
+    EXPECT_EQ(image.getPix(0, 0), raw(1, 0, 0, 1));
+    EXPECT_EQ(image.getPix(1, 1), raw(0, 0, 0, 0));
+}
+
+TEST(PngBridgeLoad, HostileTextChunkLengthIsRefusedWithoutAllocating) {
+    const std::string seed = pathOf("text-seed.png");
+    pattern(Image::RGB, 4, 4).save(seed);
+    Bytes bytes = readFile(seed);
+    // A tEXt chunk claiming 2 GiB, put before IEND.
+    const Bytes text = {0x7F, 0xFF, 0xFF, 0xFF, 't', 'E', 'X', 't', 'a', 0, 'b', 0, 0, 0, 0};
+    bytes.insert(bytes.end() - 12, text.begin(), text.end());
+    writeFile(pathOf("hostile-text.png"), bytes);
+    Image image;
+    EXPECT_EQ(errorOf([&] { image.load(pathOf("hostile-text.png")); }), notPng);
+    EXPECT_FALSE(image.hasBitmap());
+}

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +10,7 @@
 
 #include "APICanvasProperties.h"
 #include "APIFontProperties.h"
+#include "APIImageProperties.h"
 #include "application/Exception.h"
 #include "devices/Mouse.h"
 #include "display/DrawableDummy.h"
@@ -90,10 +92,6 @@ public:
 private:
     bool matrix_;
 };
-
-[[noreturn]] void notAvailable(const char* operation) {
-    throw Exception(typeid(Canvas), "NOT AVAILABLE", std::string(operation) + " is not available yet.");
-}
 
 // Which of the four ellipse resolutions serves a width in pixels.
 unsigned ellipseList(double width) {
@@ -261,12 +259,8 @@ void Canvas::release() {
         for (Figure* letters : messageCache)
             delete letters;
         messageCache.clear();
-        if (segmentLists)
-            glDeleteLists(segmentLists, 128);
-        if (fillEllipseLists)
-            glDeleteLists(fillEllipseLists, 4);
-        if (lineEllipseLists)
-            glDeleteLists(lineEllipseLists, 4);
+        // The display lists go with the context. Deleting them by name here could hit another
+        // canvas's lists when its context is the current one.
         segmentLists = fillEllipseLists = lineEllipseLists = 0;
         if (api)
             api->release();
@@ -1002,10 +996,22 @@ Canvas& Canvas::polygon(int count, const Point* points_, const Stroke& stroke) {
 
 Canvas& Canvas::group(Group& group_) {
     const int clipMode = group_.getClipMode();
-    if (clipMode == Group::clipMask)
-        notAvailable("Canvas::group with a mask image");
+    Image* const mask = clipMode == Group::clipMask ? group_.getMask() : nullptr;
 
     SavedState saved(true);
+    if (mask != nullptr) {
+        // Destination alpha becomes the mask: clear it to 0 over the mask's area (colours
+        // stay), add the mask's alpha (only alpha is written, so the mask's own colours never
+        // reach the screen), then weight the members by the alpha left in the target.
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ZERO, GL_SRC_COLOR);
+        rect(mask->getArea(), Color(Color::raw, 1.0, 1.0, 1.0, 0.0));
+        glBlendFunc(GL_ONE, GL_ONE);
+        glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+        image(*mask);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glBlendFunc(GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA);
+    }
     if (clipMode == Group::clipRectangle) {
         // The scissor box is in window coordinates, whose rows count up from the bottom.
         const int left = static_cast<int>(group_.getClipLeft());
@@ -1028,19 +1034,84 @@ Canvas& Canvas::group(Group& group_) {
 
     if (clipMode == Group::clipRectangle)
         glDisable(GL_SCISSOR_TEST);
+    if (mask != nullptr)
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     return *this;
 }
 
 // ---------------------------------------------------------------- images and text
 
-Canvas& Canvas::image(Image&, double) {
-    notAvailable("Canvas::image");
+Canvas& Canvas::image(Image& picture, double alpha) {
+    // Constant opacity through destination alpha: set it to alpha over the image's area
+    // (widened by a pixel), then blend the image by it.
+    const Rectangle& area = picture.getArea();
+    Rectangle widened;
+    widened.set(area.left - 1.0, area.top - 1.0, area.right + 1.0, area.bottom + 1.0);
+    SavedState saved(false);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ZERO, GL_SRC_COLOR);
+    rect(widened, Color(Color::raw, 1.0, 1.0, 1.0, 0.0));
+    glBlendFunc(GL_ONE, GL_ONE);
+    rect(widened, Color(Color::raw, 0.0, 0.0, 0.0, alpha));
+    glBlendFunc(GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA);
+    image(picture);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    return *this;
 }
-Canvas& Canvas::image(Image&, double, double) {
-    notAvailable("Canvas::image");
+Canvas& Canvas::image(Image& picture, double x, double y) {
+    if (!picture.hasBitmap())
+        return *this;
+    const APIImageProperties* texture = picture.getProperties();
+    if (picture.isCached() && texture != nullptr && texture->textureName != 0) {
+        // A white quad of the area's size; the picture fills the top-left of the texture.
+        const Rectangle& area = picture.getArea();
+        const double w = area.getWidth();
+        const double h = area.getHeight();
+        const double right = static_cast<double>(picture.getWidth()) / texture->textureWidth;
+        const double bottom =
+            static_cast<double>(texture->textureHeight - picture.getHeight()) / texture->textureHeight;
+        glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT);
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, texture->textureName);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        glColor4ub(255, 255, 255, 255);
+        glBegin(GL_QUADS);
+        glTexCoord2d(0.0, 1.0);
+        glVertex2d(x, y);
+        glTexCoord2d(right, 1.0);
+        glVertex2d(x + w, y);
+        glTexCoord2d(right, bottom);
+        glVertex2d(x + w, y + h);
+        glTexCoord2d(0.0, bottom);
+        glVertex2d(x, y + h);
+        glEnd();
+        glPopAttrib();
+        return *this;
+    }
+    // Direct transfer. The raster position is taken at the top-left corner and moved down by
+    // the height in window pixels, so that an image whose bottom row is the canvas's last row
+    // still has a valid raster position. Only RGBA pixels need blending; the blend function
+    // is left as the caller set it (constant opacity and masks rely on that).
+    const int layout = picture.getLayout();
+    const GLenum format = layout == Image::GRAY ? GL_LUMINANCE : layout == Image::RGB ? GL_RGB : GL_RGBA;
+    const GLenum type = picture.getPrecision() == Image::FLOAT ? GL_FLOAT : GL_UNSIGNED_BYTE;
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    if (layout == Image::RGBA)
+        glEnable(GL_BLEND);
+    glRasterPos2d(x, y);
+    glBitmap(0, 0, 0.0f, 0.0f, 0.0f, static_cast<GLfloat>(-picture.getHeight()), nullptr);
+    glDrawPixels(picture.getWidth(), picture.getHeight(), format, type, picture.getBuffer());
+    glPopClientAttrib();
+    glPopAttrib();
+    return *this;
 }
-Canvas& Canvas::image(Image&) {
-    notAvailable("Canvas::image");
+Canvas& Canvas::image(Image& picture) {
+    return image(picture, picture.getArea().left, picture.getArea().top);
 }
 Canvas& Canvas::letters(Letters& text, const Color& color) {
     const Point datum = text.getDatum();
@@ -1066,8 +1137,33 @@ Canvas& Canvas::letters(Letters& text, const Color& color) {
     glPopMatrix();
     return *this;
 }
-Canvas& Canvas::capture(Image&, const Rectangle&) {
-    notAvailable("Canvas::capture");
+Canvas& Canvas::capture(Image& picture, const Rectangle& source) {
+    const int w = static_cast<int>(source.getWidth());
+    const int h = static_cast<int>(source.getHeight());
+    if (!picture.hasBitmap())
+        picture.set(w, h, picture.getLayout(), picture.getPrecision());
+    // The read area: the source itself when the sizes agree, else the image size (at most the
+    // source's) centred on the source.
+    Rectangle area(source);
+    area.resize(std::min(picture.getWidth(), w), std::min(picture.getHeight(), h));
+    const int readWidth = static_cast<int>(area.getWidth());
+    const int readHeight = static_cast<int>(area.getHeight());
+    const int layout = picture.getLayout();
+    const GLenum format = layout == Image::GRAY ? GL_LUMINANCE : layout == Image::RGB ? GL_RGB : GL_RGBA;
+    const GLenum type = picture.getPrecision() == Image::FLOAT ? GL_FLOAT : GL_UNSIGNED_BYTE;
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPushAttrib(GL_PIXEL_MODE_BIT);
+    // Rows are written at the image's own stride even when fewer columns are read.
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glPixelStorei(GL_PACK_ROW_LENGTH, picture.getWidth());
+    glPixelStorei(GL_PACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
+    glReadBuffer(GL_BACK);
+    glReadPixels(static_cast<int>(area.left), height - static_cast<int>(area.bottom) - 1, readWidth,
+                 readHeight, format, type, picture.getBuffer());
+    glPopAttrib();
+    glPopClientAttrib();
+    return *this;
 }
 int Canvas::message(const char* text, double x, double y, const Color& color, int alignment, int maxWidth) {
     if (!text)
@@ -1118,7 +1214,9 @@ int Canvas::message(const char* text, double x, double y, const Color& color, in
         double advance = 0.0;
         for (const unsigned char* q = start; q < end; ++q) {
             if (*q < RasterGlyphs::count) {
-                image(glyphs.image(*q), x0 + advance, top);
+                // A blank glyph would add nothing to the mask: spare the texture draw.
+                if (!RasterGlyphs::blank(*q))
+                    image(glyphs.image(*q), x0 + advance, top);
                 advance += RasterGlyphs::advance(*q);
             }
         }

@@ -34,8 +34,8 @@ constexpr std::array<unsigned char, RasterGlyphs::count> advances = makeAdvances
 // The glyphs as a type specimen: each band names its characters and gives the 7 rows,
 // top first; a row holds one cell per character, separated by one blank. A cell is
 // (advance - 2) pixels wide, so every glyph image ends in a blank column. Capitals and
-// digits use all 7 rows; lower case stands on the bottom row, with g, p, q and y raised by
-// two rows to make room for their tails.
+// digits use all 7 rows; lower case stands on the bottom row from row 2, the bowls of g, p,
+// q and y squeezed into rows 2 to 4 to make room for their tails.
 struct Band {
     const char* codes;
     const char* rows[RasterGlyphs::rows];
@@ -85,31 +85,31 @@ constexpr Band sheet[] = {
       "..#.. #.....# #...# ..#.. #####"}},
     {"abcdefgh",
      {"..... #.... .... ....# ..... ..## ..... #....",
-      "..... #.... .... ....# ..... .#.. .#### #....",
-      ".###. #.##. .### .##.# .###. #### #...# #.##.",
+      "..... #.... .... ....# ..... .#.. ..... #....",
+      ".###. #.##. .### .##.# .###. #### .#### #.##.",
       "....# ##..# #... #..## #...# .#.. #...# ##..#",
       ".#### #...# #... #...# ##### .#.. .#### #...#",
       "#...# #...# #... #...# #.... .#.. ....# #...#",
       ".#### ####. .### .#### .###. .#.. .###. #...#"}},
     {"ijklmnop",
      {".#. ..# #.... ##. ....... ..... ..... .....",
-      "... ... #.... .#. ....... ..... ..... ####.",
-      "##. .## #..#. .#. ###.##. #.##. .###. #...#",
+      "... ... #.... .#. ....... ..... ..... .....",
+      "##. .## #..#. .#. ###.##. #.##. .###. ####.",
       ".#. ..# #.#.. .#. #..#..# ##..# #...# #...#",
       ".#. ..# ##... .#. #..#..# #...# #...# ####.",
       ".#. #.# #.#.. .#. #..#..# #...# #...# #....",
       "### .#. #..#. ### #..#..# #...# .###. #...."}},
     {"qrstuvwx",
      {"..... .... ..... .#. ..... ..... ....... .....",
-      ".#### .... ..... .#. ..... ..... ....... .....",
-      "#...# #.## .#### ### #...# #...# #.....# #...#",
+      "..... .... ..... .#. ..... ..... ....... .....",
+      ".#### #.## .#### ### #...# #...# #.....# #...#",
       "#...# ##.. #.... .#. #...# #...# #.....# .#.#.",
       ".#### #... .###. .#. #...# #...# #..#..# ..#..",
       "....# #... ....# .#. #..## .#.#. #.#.#.# .#.#.",
       "....# #... ####. ..# .##.# ..#.. .#...#. #...#"}},
     {"yz~?@",
      {"..... ..... ..... .###. .###.",
-      "#...# ..... ..... #...# #...#",
+      "..... ..... ..... #...# #...#",
       "#...# ##### .#... ....# #.###",
       "#...# ...#. #.#.# ...#. #.#.#",
       ".#### ..#.. ...#. ..#.. #.###",
@@ -190,6 +190,13 @@ bool RasterGlyphs::pixel(int code, int x, int y) {
     if (x < 0 || x >= 8 || y < 0 || y >= rows)
         return false;
     return (bitmap(code)[y] & (0x80 >> x)) != 0;
+}
+
+bool RasterGlyphs::blank(int code) {
+    for (unsigned char row : bitmap(code))
+        if (row != 0)
+            return false;
+    return true;
 }
 
 RasterGlyphs& RasterGlyphs::shared() {

@@ -27,6 +27,8 @@ public:
     static const Bitmap& bitmap(int code);
     /// Whether pixel (x, y) of glyph c is set; x from the left, y from the top row.
     static bool pixel(int code, int x, int y);
+    /// Whether glyph c has no pixel set (space, control codes): drawing it changes nothing.
+    static bool blank(int code);
 
     /// The process-wide set, made on first use; its images are built by upload().
     static RasterGlyphs& shared();

@@ -39,6 +39,12 @@ bool readHeader(png_structp png, png_infop info, std::FILE* file, ReadLayout* la
     // A hostile length on a text or other ancillary chunk must not make libpng allocate gigabytes.
     png_set_chunk_malloc_max(png, PNG_BRIDGE::maxChunkBytes);
     png_set_chunk_cache_max(png, 1000);
+    // Only the pixels matter here: text, profiles and the like are skipped unread, so that their
+    // (possibly hostile) lengths never size a buffer.
+    static const png_byte ignored[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0eXIf\0tIME\0bKGD\0cHRM\0gAMA\0"
+                                      "hIST\0pHYs\0sBIT\0sCAL\0sRGB\0oFFs\0pCAL\0";
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, ignored, static_cast<int>(sizeof(ignored) / 5));
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
     png_read_info(png, info);
 
     png_uint_32 width = 0;
