@@ -1,8 +1,8 @@
 // Drifting bars under the on-screen variable console: a Demo procedure.
 //
-// A row of white bars drifts across a black screen. Four variables set the display, each
-// starting at its middle level: bar width, number of bars, luminance and speed. The console
-// in the top-left corner shows them; change them while the bars run to find a setting by eye.
+// A row of bars drifts to the right across a black screen. Four variables set the display, each
+// starting at its middle level: bar width, number of bars, luminance and speed (pixels per frame). The
+// console in the top-left corner shows them; change them while the bars run to find a setting by eye.
 //
 // Keys: Up / Down select a variable; Right / Left step it to its next / previous level
 // (levels wrap around); a click on a bar in the console sets that variable directly;
@@ -16,6 +16,7 @@
 #include "display/Canvas.h"
 #include "display/Color.h"
 #include "experiment/Demo.h"
+#include "experiment/Interval.h"
 #include "experiment/VariableInstance.h"
 #include "figures/Rectangle.h"
 #include "file/Paths.h"
@@ -31,20 +32,21 @@ using namespace Stimora::ExperimentalMethods;
 class DemoBars : public Demo {
 public:
     void declareVariables() override {
+        Interval r; // the ranges place each value on its console bar
         auto* width = new VariableInstance<int>(barWidth);
-        width->label("Bar Width").level(4).level(8).level(16).level(32);
+        width->label("Bar Width").range(4 <= r <= 32).level(4).level(8).level(16).level(32);
         independentVariables.push_back(width);
 
         auto* count = new VariableInstance<int>(barCount);
-        count->label("Bar Count").level(2).level(4).level(6).level(8).level(10);
+        count->label("Bar Count").range(2 <= r <= 10).level(2).level(4).level(6).level(8).level(10);
         independentVariables.push_back(count);
 
         auto* luminance = new VariableInstance<double>(barLuminance);
-        luminance->label("Luminance").level(0.25).level(0.5).level(0.75).level(1.0);
+        luminance->label("Luminance").range(0.0 <= r <= 1.0).level(0.25).level(0.5).level(0.75).level(1.0);
         independentVariables.push_back(luminance);
 
         auto* speed = new VariableInstance<int>(pixelsPerFrame);
-        speed->label("Speed").level(-4).level(-2).level(0).level(2).level(4);
+        speed->label("Speed").range(0 <= r <= 8).level(0).level(1).level(2).level(4).level(8);
         independentVariables.push_back(speed);
     }
 

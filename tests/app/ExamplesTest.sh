@@ -132,7 +132,7 @@ else
   [ "$(cut -f1 "$settings" | tr '\n' '|')" = "Bar Width|Bar Count|Luminance|Speed|" ] || fail "settings labels"
   # Untouched variables stay at their middle levels; the two stepped ones moved.
   grep -q $'^Luminance\t0.75\r$' "$settings" || fail "Luminance is not at its middle level"
-  grep -q $'^Speed\t0\r$' "$settings" || fail "Speed is not at its middle level"
+  grep -q $'^Speed\t2\r$' "$settings" || fail "Speed is not at its middle level"
   grep -q $'^Bar Width\t16\r$' "$settings" && fail "Right did not change Bar Width"
   grep -q $'^Bar Count\t6\r$' "$settings" && fail "Left did not change Bar Count"
 fi

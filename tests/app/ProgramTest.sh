@@ -27,10 +27,13 @@ wait_exit() { # pid seconds -> exit code, or 124 after killing it
   return 124
 }
 
-# --- Escape: exit code 0, after the frame's fixed parts were on screen.
+# --- Escape: exit code 0, after the frame's fixed parts were on screen. The pointer (drawn as
+# a software cursor) is kept away from the parts checked.
 STIMORA_NO_MESSAGE_BOX=1 "$program" &
 pid=$!
-sleep 3
+sleep 2
+xdotool mousemove 1000 200
+sleep 1
 kill -0 $pid 2>/dev/null || fail "program did not stay up"
 shot "$out/running.png"
 expect_pixel "$out/running.png" 512 384 "255,255,255" "fixation square centre"
@@ -41,6 +44,9 @@ expect_pixel "$out/running.png" 100 344 "0,0,0" "left mask over the upper row"
 expect_pixel "$out/running.png" 900 424 "0,0,0" "right mask over the lower row"
 # Unsynchronised on Xvfb: the red warning bar, 600 x 20 centred at (511.5, 748).
 expect_pixel "$out/running.png" 220 740 "255,0,0" "vsync warning bar"
+# The console in the top-left corner: its grey panel, and the software cursor's white cross.
+expect_pixel "$out/running.png" 1000 200 "255,255,255" "software cursor centre"
+[ "$(pixel "$out/running.png" 215 5)" != "0,0,0" ] || fail "console panel missing"
 xdotool key Escape
 wait_exit $pid 10
 code=$?

@@ -96,6 +96,14 @@ TEST(RasterGlyphsBitmaps, SpaceControlCodesAndDeleteAreBlank) {
     EXPECT_EQ(RasterGlyphs::bitmap(200), blank);
 }
 
+TEST(RasterGlyphsBitmaps, BlankMeansNoPixelSet) {
+    EXPECT_TRUE(RasterGlyphs::blank(' '));
+    EXPECT_TRUE(RasterGlyphs::blank(9));
+    EXPECT_TRUE(RasterGlyphs::blank(300));
+    EXPECT_FALSE(RasterGlyphs::blank('.'));
+    EXPECT_FALSE(RasterGlyphs::blank('~'));
+}
+
 TEST(RasterGlyphsBitmaps, PixelOutsideTheCellIsClear) {
     EXPECT_FALSE(RasterGlyphs::pixel('#', -1, 2));
     EXPECT_FALSE(RasterGlyphs::pixel('#', 8, 2));
