@@ -31,7 +31,7 @@ constexpr std::array<unsigned char, RasterGlyphs::count> makeAdvances() {
 
 constexpr std::array<unsigned char, RasterGlyphs::count> advances = makeAdvances();
 
-// The glyphs as a type specimen: each band names its characters and gives the 7 rows,
+// The glyphs as a type sheet: each band names its characters and gives the 7 rows,
 // top first; a row holds one cell per character, separated by one blank. A cell is
 // (advance - 2) pixels wide, so every glyph image ends in a blank column. Capitals and
 // digits use all 7 rows; lower case stands on the bottom row from row 2, the bowls of g, p,
@@ -142,7 +142,7 @@ constexpr Band sheet[] = {
 };
 // clang-format on
 
-// Reads the specimen into 7 bytes per code; a malformed cell stops the compilation.
+// Reads the sheet into 7 bytes per code; a malformed cell stops the compilation.
 constexpr std::array<RasterGlyphs::Bitmap, RasterGlyphs::count> readSheet() {
     std::array<RasterGlyphs::Bitmap, RasterGlyphs::count> out{};
     for (const Band& band : sheet) {

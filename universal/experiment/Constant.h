@@ -28,7 +28,10 @@ public:
     /// "ARGUMENT ERROR" for a negative repetitions.
     void prepare() override;
     /// The trial loop: sets the independent variables from each trial's code, runs the trial,
-    /// records the dependent variables and appends the trial to the journal.
+    /// records the dependent variables and appends the trial to the journal. Expands
+    /// fileTemplate once, first; raises Exception "FILE ERROR" naming the path, before any
+    /// trial, when the journal can be created neither beside the result file nor in the
+    /// user's home folder.
     void runTrials() override;
     /// saveResults(), then afterSave().
     void finish() override;
@@ -38,7 +41,8 @@ public:
     /// The start screen on the current canvas: "Push space bar to start." until the space
     /// bar is pushed, then a blank frame.
     void waitForStart() override;
-    /// Releases trialOrder, then the base.
+    /// Releases trialOrder and the variables moved to fixedVariables, then the base. A journal
+    /// left by a run that ended early stays on disk.
     ~Constant() override;
 
     /// Level index of variable `position` (list order) in a trial of combination code `code`:
