@@ -519,11 +519,15 @@ Canvas& Canvas::clear(const Color& color, int buffer) {
     applyClearColor(color);
     // Code 1 is read as the back buffer: the frame being drawn is the one buffer a caller
     // can mean without naming it.
-    if (buffer == 1 || buffer == back || buffer == front) {
-        glDrawBuffer(buffer == front ? GL_FRONT : GL_BACK);
+    // Between operations the draw buffer is always the back buffer, so only a clear of the
+    // front buffer has to switch (a redundant switch costs a pipeline flush in the driver).
+    if (buffer == 1 || buffer == back) {
         glClear(GL_COLOR_BUFFER_BIT);
+    } else if (buffer == front) {
+        glDrawBuffer(GL_FRONT);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glDrawBuffer(GL_BACK);
     }
-    glDrawBuffer(GL_BACK);
     return *this;
 }
 
@@ -1289,7 +1293,15 @@ Canvas& Canvas::copy(const Rectangle& source, const Rectangle& target, bool clea
 }
 
 Canvas& Canvas::segmentText(const char* text, double x, double y, const Color& color, bool leftAligned) {
-    SavedState saved(true);
+    // Only the matrix and the current colour change here, so saving those two is saving all.
+    glPushMatrix();
+    glPushAttrib(GL_CURRENT_BIT);
+    struct Restore {
+        ~Restore() {
+            glPopAttrib();
+            glPopMatrix();
+        }
+    } restore;
     setColor(color);
     const std::size_t n = std::strlen(text);
     // Codes above 127 have no list; they keep their cell empty.
