@@ -274,5 +274,38 @@ TEST_F(MovingBarDisplayTest, NarrowBarsFillTheLongestPathAndWideSpacingShortensI
     }
 }
 
+// The program's whole frame path (routine, console over every frame, software cursor, warning
+// bar and text, flip) for 10,000 frames; the sanitizer build runs this too, so a leak or an
+// out-of-bounds access anywhere on that path fails it.
+TEST_F(MovingBarDisplayTest, TenThousandFramesUnderTheConsole) {
+    constexpr int frameCount = 10000;
+    struct Probe : FigureDatum {
+        int frames = 0;
+        Probe& draw(Drawable& = defaultTarget()) override {
+            if (++frames == frameCount)
+                pressEscape();
+            // Keep the console busy: its arrow keys cycle the selection and step the values.
+            if (frames % 50 == 0) {
+                platformPostKeyEvent(frames % 100 ? 0x28 : 0x27, true);
+                platformPostKeyEvent(frames % 100 ? 0x28 : 0x27, false);
+            }
+            return *this;
+        }
+    } probe;
+    canvas->overlay.insert(canvas->overlay.begin(), &probe);
+    platformDiscardInput();
+    {
+        ExperimentalMethods::ProcedureHost host;
+        host.hideConsole(0);
+        host.setRoutine(movingBarRoutine);
+        host.run(*canvas);
+        EXPECT_EQ(probe.frames, frameCount);
+        EXPECT_EQ(canvas->overlay.back(), &host.console);
+    } // the host takes its console out of the overlay
+    canvas->overlay.erase(canvas->overlay.begin());
+    globalVariables().clear();
+    Mouse::hideSoftwareCursor();
+}
+
 } // namespace
 } // namespace Stimora
