@@ -11,16 +11,7 @@
 // Output: ContrastDetection_<date>_<time>.dat in the current folder, one line per trial.
 // STIMORA_REPETITIONS sets the presentations per combination (default 10, so 100 trials).
 
-#include "Display.h"
-#include "application/Exception.h"
-#include "application/StartUp.h"
-#include "devices/Keyboard.h"
-#include "display/Canvas.h"
-#include "display/Color.h"
-#include "experiment/Constant.h"
-#include "experiment/VariableInstance.h"
-#include "figures/QuickGabor.h"
-#include "figures/Rectangle.h"
+#include <Stimora.h>
 
 #include <cstdio>
 #include <cstdlib>

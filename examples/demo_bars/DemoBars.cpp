@@ -9,17 +9,7 @@
 // Escape ends the demo. The settings in force at the end are written to
 // DemoBars_<date>_<time>.txt in the current folder (label TAB value, one line each).
 
-#include "Display.h"
-#include "application/Exception.h"
-#include "application/StartUp.h"
-#include "devices/Keyboard.h"
-#include "display/Canvas.h"
-#include "display/Color.h"
-#include "experiment/Demo.h"
-#include "experiment/Interval.h"
-#include "experiment/VariableInstance.h"
-#include "figures/Rectangle.h"
-#include "file/Paths.h"
+#include <Stimora.h>
 
 #include <cstdio>
 #include <exception>
