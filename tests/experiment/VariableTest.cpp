@@ -184,16 +184,22 @@ TEST(VariableLevels, IncrementAndDecrementWrapAroundTheLevels) {
     EXPECT_EQ(v.levelIndex, 2);
 }
 
-TEST(VariableLevels, SetLevelIsBoundsCheckedAndKeepsTheIndex) {
+TEST(VariableLevels, SetLevelIsBoundsCheckedAndStepsGoOnFromIt) {
     VariableList list;
     int value = 0;
-    VariableInstance<int>& v = list.append(value).level(7).level(8);
+    VariableInstance<int>& v = list.append(value).level(7).level(8).level(9);
     v.setLevel(1);
     EXPECT_EQ(value, 8);
-    EXPECT_EQ(v.levelIndex, 0);
-    expectSubscriptError([&] { v.setLevel(2); });
+    EXPECT_EQ(v.levelIndex, 1);
+    expectSubscriptError([&] { v.setLevel(3); });
     expectSubscriptError([&] { v.setLevel(-1); });
     EXPECT_EQ(value, 8);
+    EXPECT_EQ(v.levelIndex, 1);
+    v.increment(0); // from the level shown, not from level 0
+    EXPECT_EQ(value, 9);
+    v.setLevel(1);
+    v.decrement(0);
+    EXPECT_EQ(value, 7);
 }
 
 TEST(VariableRatio, SetByRatioOnAnIntRange) {

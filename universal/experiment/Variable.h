@@ -26,7 +26,8 @@ public:
     virtual std::ostream& printRecorded(int trial, std::ostream& stream) const = 0;
     /// Sets the value from a position r in [0, 1] (clamped; NaN taken as 0).
     virtual void setByRatio(double r) = 0;
-    /// Sets the value to levels[index]; raises std::out_of_range past the level list.
+    /// Sets the value to levels[index] and makes it the level the next step starts from;
+    /// raises std::out_of_range past the level list.
     virtual void setLevel(int index) = 0;
     /// Next level (wrapping), or one step of steps[stepIndex] up if it stays in the range.
     virtual void increment(int stepIndex) = 0;

@@ -65,6 +65,9 @@ template <class T> void VariableInstance<T>::setByRatio(double r) {
 
 template <class T> void VariableInstance<T>::setLevel(int index) {
     *target = checkedAt(levels, index);
+    // The arrow keys step on from the level now shown (a demo starts at the middle level),
+    // not from wherever the last step left the index.
+    levelIndex = index;
 }
 
 template <class T> bool VariableInstance<T>::tryStep(T s, int direction) {
