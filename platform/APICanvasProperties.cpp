@@ -268,6 +268,11 @@ void APICanvasProperties::finishCreation() {
     SDL_ShowWindow(impl->window);
 }
 
+void APICanvasProperties::makeCurrent() {
+    if (created)
+        SDL_GL_MakeCurrent(impl->window, impl->context);
+}
+
 void APICanvasProperties::swapBuffers() {
     if (created)
         SDL_GL_SwapWindow(impl->window);

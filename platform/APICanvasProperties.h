@@ -29,6 +29,8 @@ public:
 
     /// Presents the back buffer (at the next vertical refresh when vsyncEnabled).
     void swapBuffers();
+    /// Makes this canvas's OpenGL context the current one on the calling thread.
+    void makeCurrent();
     /// Loads a ramp computed from gamma values; nothing unless created.
     void setGammaValue(double r, double g, double b);
     /// Loads a ramp from three tables of exactly 256 values in 0..1; nothing unless created.

@@ -92,6 +92,26 @@ TEST(Registration, FirstCanvasBecomesCurrentAndDefaultTargetSecondDoesNot) {
     EXPECT_EQ(currentCanvas(), nullptr);
 }
 
+TEST(Registration, EachCanvasDrawsIntoItsOwnWindow) {
+    auto first = openWindowCanvas(64, 48);
+    auto second = openWindowCanvas(64, 48);
+    // Interleaved: every operation must land in its own canvas's context.
+    first->clear(Color::red);
+    second->clear(Color::blue);
+    first->rect(Rectangle(10, 10, 19, 19), Color::green);
+    second->rect(Rectangle(30, 30, 39, 39), Color::white);
+    EXPECT_EQ(readPixel(*first, 5, 5), (Rgba{255, 0, 0, 255}));
+    EXPECT_EQ(readPixel(*first, 15, 15), (Rgba{0, 255, 0, 255}));
+    EXPECT_EQ(readPixel(*first, 35, 35), (Rgba{255, 0, 0, 255}));
+    EXPECT_EQ(readPixel(*second, 5, 5), (Rgba{0, 0, 255, 255}));
+    EXPECT_EQ(readPixel(*second, 15, 15), (Rgba{0, 0, 255, 255}));
+    EXPECT_EQ(readPixel(*second, 35, 35), (Rgba{255, 255, 255, 255}));
+    // With the second gone, the first still draws (its context is made current again).
+    second.reset();
+    first->rect(Rectangle(30, 30, 39, 39), Color::blue);
+    EXPECT_EQ(readPixel(*first, 35, 35), (Rgba{0, 0, 255, 255}));
+}
+
 TEST(Registration, OverlayFiguresCollectedBeforeACanvasJoinTheFirstOne) {
     ASSERT_EQ(overlayGroup().size(), 0u);
     Shape::Colored<Rectangle> early(10.0, 10.0);

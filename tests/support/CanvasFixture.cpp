@@ -24,6 +24,9 @@ std::unique_ptr<Canvas> openFullScreenCanvas() {
 
 std::vector<Rgba> readPixels(Canvas& canvas, int left, int top, int width, int height, int buffer) {
     std::vector<Rgba> window(static_cast<std::size_t>(width) * height);
+    // Any canvas operation makes the canvas's own context current (there may be several).
+    canvas.pushDefaultState();
+    canvas.popState();
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);

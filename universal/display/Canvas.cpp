@@ -31,6 +31,8 @@ namespace Stimora {
 namespace {
 
 Canvas* current_ = nullptr;
+// The canvas whose OpenGL context is current on this thread.
+Canvas* active_ = nullptr;
 
 constexpr double pi = 3.14159265358979323846;
 // Character advance of the seven-segment font, and its size value (line height = size + 3).
@@ -142,6 +144,7 @@ void Canvas::refuseIfInitialized() const {
 
 Canvas& Canvas::set(int mode, const Display& display) {
     refuseIfInitialized();
+    active_ = nullptr; // a new context becomes current, or none if this fails
     api.reset(mode == fullscreen ? new APICanvasProperties(display)
                                  : new APICanvasProperties(800, 600, display));
     initialize();
@@ -152,6 +155,7 @@ Canvas& Canvas::set(int mode, const Display& display) {
 // its window, context and display mode behind.
 Canvas& Canvas::set(int width_, int height_, const Display& display) {
     refuseIfInitialized();
+    active_ = nullptr; // a new context becomes current, or none if this fails
     api.reset(new APICanvasProperties(width_, height_, display));
     initialize();
     return *this;
@@ -159,6 +163,7 @@ Canvas& Canvas::set(int width_, int height_, const Display& display) {
 
 Canvas& Canvas::set(const Rectangle& rectangle) {
     refuseIfInitialized();
+    active_ = nullptr; // a new context becomes current, or none if this fails
     api.reset(new APICanvasProperties(
         static_cast<int>(rectangle.getLeft()), static_cast<int>(rectangle.getTop()),
         static_cast<int>(rectangle.getWidth()), static_cast<int>(rectangle.getHeight())));
@@ -168,13 +173,22 @@ Canvas& Canvas::set(const Rectangle& rectangle) {
 
 Canvas& Canvas::set(int width_, int height_, int colorDepth_, double refreshRate_, const Display& display) {
     refuseIfInitialized();
+    active_ = nullptr; // a new context becomes current, or none if this fails
     api.reset(new APICanvasProperties(width_, height_, colorDepth_, refreshRate_, display));
     initialize();
     return *this;
 }
 
+void Canvas::activate() {
+    if (active_ != this && api) {
+        api->makeCurrent();
+        active_ = this;
+    }
+}
+
 void Canvas::initialize() {
     initialized = true;
+    active_ = this; // creating the platform half made its context current
     try {
         // 1. Registration.
         if (!current_)
@@ -253,6 +267,7 @@ void Canvas::initialize() {
 
 void Canvas::release() {
     if (initialized) {
+        activate(); // the figures and texts below free their lists in this context
         for (Figure* figure : ownedFigures)
             delete figure;
         ownedFigures.clear();
@@ -265,6 +280,7 @@ void Canvas::release() {
         if (api)
             api->release();
         api.reset();
+        active_ = nullptr; // no context is current any more
     }
     if (current_ == this)
         current_ = nullptr;
@@ -279,6 +295,7 @@ void Canvas::release() {
 // ---------------------------------------------------------------- OpenGL set-up
 
 void Canvas::setupGraphics() {
+    activate();
     if (colorDepth == 24 || colorDepth == 32) {
         setColor = setColor8;
         applyClearColor = setClearColor8;
@@ -309,6 +326,7 @@ void Canvas::setupGraphics() {
 }
 
 void Canvas::pushDefaultState() {
+    activate();
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glShadeModel(GL_FLAT);
     glEnable(GL_ALPHA_TEST);
@@ -348,6 +366,7 @@ void Canvas::pushDefaultState() {
 }
 
 void Canvas::popState() {
+    activate();
     glPopAttrib();
 }
 
@@ -410,10 +429,12 @@ int Canvas::quantize(double v) {
 // ---------------------------------------------------------------- frames
 
 Canvas& Canvas::flip() {
+    activate();
     return flip(1);
 }
 
 Canvas& Canvas::flip(int frames) {
+    activate();
     if (frames < 1)
         throw Exception(typeid(Canvas), "ARGUMENT ERROR", "frame duration must be more than zero.");
 
@@ -464,12 +485,15 @@ Canvas& Canvas::flip(int frames) {
 }
 
 Canvas& Canvas::flip(float) {
+    activate();
     throw Exception(typeid(Canvas), "Specification Error", "Canvas::flip can not accept float point number.");
 }
 Canvas& Canvas::flip(double) {
+    activate();
     throw Exception(typeid(Canvas), "Specification Error", "Canvas::flip can not accept float point number.");
 }
 Canvas& Canvas::flip(long double) {
+    activate();
     throw Exception(typeid(Canvas), "Specification Error", "Canvas::flip can not accept float point number.");
 }
 
@@ -512,10 +536,12 @@ void Canvas::drawSoftwareCursor() {
 }
 
 Canvas& Canvas::clear(int buffer) {
+    activate();
     return clear(backgroundColor, buffer);
 }
 
 Canvas& Canvas::clear(const Color& color, int buffer) {
+    activate();
     applyClearColor(color);
     // Code 1 is read as the back buffer: the frame being drawn is the one buffer a caller
     // can mean without naming it.
@@ -532,6 +558,7 @@ Canvas& Canvas::clear(const Color& color, int buffer) {
 }
 
 Canvas& Canvas::clear(const Color& color) {
+    activate();
     return clear(color, back);
 }
 
@@ -604,6 +631,7 @@ Canvas& Canvas::hideFrameStatistics() {
 // ---------------------------------------------------------------- progress bar
 
 Canvas& Canvas::progressBar(double fraction) {
+    activate();
     if (fraction > 1.0)
         fraction = 1.0;
     glDrawBuffer(GL_FRONT);
@@ -691,6 +719,7 @@ Canvas& Canvas::setGammaTable(const std::vector<double>& r, const std::vector<do
 }
 
 Canvas& Canvas::cacheLetters(Letters& text, bool on) {
+    activate();
     // The lists are made in this canvas's context, the current one on its thread.
     text.buildGlyphCache(on);
     return *this;
@@ -699,6 +728,7 @@ Canvas& Canvas::cacheLetters(Letters& text, bool on) {
 // ---------------------------------------------------------------- points and lines
 
 Canvas& Canvas::pix(double x, double y, const Color& color) {
+    activate();
     setColor(color);
     glBegin(GL_POINTS);
     glVertex2d(x, y);
@@ -707,10 +737,12 @@ Canvas& Canvas::pix(double x, double y, const Color& color) {
 }
 
 Canvas& Canvas::pix(const Point& point, const Color& color) {
+    activate();
     return pix(point.x, point.y, color);
 }
 
 Canvas& Canvas::points(int count, const double* xs, const double* ys, const Color* colors) {
+    activate();
     glBegin(GL_POINTS);
     for (int i = 0; i < count; ++i) {
         setColor(colors[i]);
@@ -721,6 +753,7 @@ Canvas& Canvas::points(int count, const double* xs, const double* ys, const Colo
 }
 
 Canvas& Canvas::points(int count, const double* xs, const double* ys, const Color& color) {
+    activate();
     setColor(color);
     glBegin(GL_POINTS);
     for (int i = 0; i < count; ++i)
@@ -730,6 +763,7 @@ Canvas& Canvas::points(int count, const double* xs, const double* ys, const Colo
 }
 
 Canvas& Canvas::points(int count, const Point* points_, const Color* colors) {
+    activate();
     glBegin(GL_POINTS);
     for (int i = 0; i < count; ++i) {
         setColor(colors[i]);
@@ -740,6 +774,7 @@ Canvas& Canvas::points(int count, const Point* points_, const Color* colors) {
 }
 
 Canvas& Canvas::points(int count, const Point* points_, const Color& color) {
+    activate();
     setColor(color);
     glBegin(GL_POINTS);
     for (int i = 0; i < count; ++i)
@@ -755,6 +790,7 @@ void Canvas::beginStroke(const Stroke& stroke) {
 }
 
 Canvas& Canvas::line(double x1, double y1, double x2, double y2, const Color& color) {
+    activate();
     setColor(color);
     glBegin(GL_LINES);
     glVertex2d(x1, y1);
@@ -764,14 +800,17 @@ Canvas& Canvas::line(double x1, double y1, double x2, double y2, const Color& co
 }
 
 Canvas& Canvas::line(const Point& point1, const Point& point2, const Color& color) {
+    activate();
     return line(point1.x, point1.y, point2.x, point2.y, color);
 }
 
 Canvas& Canvas::line(const Line& line_, const Color& color) {
+    activate();
     return line(line_.getStart(), line_.getEnd(), color);
 }
 
 Canvas& Canvas::line(double x1, double y1, double x2, double y2, const Stroke& stroke) {
+    activate();
     SavedState saved(false);
     beginStroke(stroke);
     glBegin(GL_LINES);
@@ -782,14 +821,17 @@ Canvas& Canvas::line(double x1, double y1, double x2, double y2, const Stroke& s
 }
 
 Canvas& Canvas::line(const Point& point1, const Point& point2, const Stroke& stroke) {
+    activate();
     return line(point1.x, point1.y, point2.x, point2.y, stroke);
 }
 
 Canvas& Canvas::line(const Line& line_, const Stroke& stroke) {
+    activate();
     return line(line_.getStart(), line_.getEnd(), stroke);
 }
 
 Canvas& Canvas::lines(int count, const Point* points_, const Color& color) {
+    activate();
     setColor(color);
     glBegin(GL_LINES);
     for (int i = 0; i < 2 * count; ++i)
@@ -799,6 +841,7 @@ Canvas& Canvas::lines(int count, const Point* points_, const Color& color) {
 }
 
 Canvas& Canvas::lines(int count, const Point* points_, const Stroke& stroke) {
+    activate();
     SavedState saved(false);
     beginStroke(stroke);
     glBegin(GL_LINES);
@@ -809,6 +852,7 @@ Canvas& Canvas::lines(int count, const Point* points_, const Stroke& stroke) {
 }
 
 Canvas& Canvas::polyline(int count, const Point* points_, const Color& color) {
+    activate();
     setColor(color);
     glBegin(GL_LINE_STRIP);
     for (int i = 0; i < count; ++i)
@@ -818,6 +862,7 @@ Canvas& Canvas::polyline(int count, const Point* points_, const Color& color) {
 }
 
 Canvas& Canvas::polyline(int count, const Point* points_, const Stroke& stroke) {
+    activate();
     SavedState saved(false);
     beginStroke(stroke);
     glBegin(GL_LINE_STRIP);
@@ -844,6 +889,7 @@ void outlineRectangle(const Rectangle& r) {
 } // namespace
 
 Canvas& Canvas::rect(const Rectangle& rectangle, const Color& color) {
+    activate();
     if (setColor)
         setColor(color);
     fillRectangle(rectangle);
@@ -851,6 +897,7 @@ Canvas& Canvas::rect(const Rectangle& rectangle, const Color& color) {
 }
 
 Canvas& Canvas::rect(const Rectangle& rectangle, const Stroke& stroke) {
+    activate();
     SavedState saved(false);
     beginStroke(stroke);
     outlineRectangle(rectangle);
@@ -858,6 +905,7 @@ Canvas& Canvas::rect(const Rectangle& rectangle, const Stroke& stroke) {
 }
 
 Canvas& Canvas::rect(int count, const Rectangle* rectangles, const Color& color) {
+    activate();
     setColor(color);
     for (int i = 0; i < count; ++i)
         fillRectangle(rectangles[i]);
@@ -865,18 +913,21 @@ Canvas& Canvas::rect(int count, const Rectangle* rectangles, const Color& color)
 }
 
 Canvas& Canvas::rect(int count, const Rectangle* rectangles, const Color* colors) {
+    activate();
     for (int i = 0; i < count; ++i)
         rect(rectangles[i], colors[i]);
     return *this;
 }
 
 Canvas& Canvas::rect(const Rectangle* rectangles, const Color* colors, int from, int to) {
+    activate();
     for (int i = from; i < to; ++i)
         rect(rectangles[i], colors[i]);
     return *this;
 }
 
 Canvas& Canvas::rect(int count, const Rectangle* rectangles, const Stroke& stroke) {
+    activate();
     SavedState saved(false);
     beginStroke(stroke);
     for (int i = 0; i < count; ++i)
@@ -885,12 +936,14 @@ Canvas& Canvas::rect(int count, const Rectangle* rectangles, const Stroke& strok
 }
 
 Canvas& Canvas::rect(int count, const Rectangle* rectangles, const Stroke* strokes) {
+    activate();
     for (int i = 0; i < count; ++i)
         rect(rectangles[i], strokes[i]);
     return *this;
 }
 
 Canvas& Canvas::rect(const Rectangle* rectangles, const Stroke* strokes, int from, int to) {
+    activate();
     for (int i = from; i < to; ++i)
         rect(rectangles[i], strokes[i]);
     return *this;
@@ -919,21 +972,25 @@ void Canvas::outlineEllipse(const Rectangle& bounds, const Stroke& stroke) {
 }
 
 Canvas& Canvas::ellipse(const Ellipse& ellipse_, const Color& color) {
+    activate();
     fillEllipse(boundsOf(ellipse_), color);
     return *this;
 }
 
 Canvas& Canvas::ellipse(const Ellipse& ellipse_, const Stroke& stroke) {
+    activate();
     outlineEllipse(boundsOf(ellipse_), stroke);
     return *this;
 }
 
 Canvas& Canvas::ellipse(const Rectangle& rectangle, const Color& color) {
+    activate();
     fillEllipse(rectangle, color);
     return *this;
 }
 
 Canvas& Canvas::ellipse(const Rectangle& rectangle, const Stroke& stroke) {
+    activate();
     outlineEllipse(rectangle, stroke);
     return *this;
 }
@@ -954,6 +1011,7 @@ void polygonVertices(const Polygon& polygon, GLenum mode) {
 } // namespace
 
 Canvas& Canvas::polygon(const Polygon& polygon_, const Color& color) {
+    activate();
     if (polygon_.empty())
         return *this;
     setColor(color);
@@ -962,6 +1020,7 @@ Canvas& Canvas::polygon(const Polygon& polygon_, const Color& color) {
 }
 
 Canvas& Canvas::polygon(const Polygon& polygon_) {
+    activate();
     if (polygon_.empty())
         return *this;
     polygonVertices(polygon_, GL_POLYGON);
@@ -969,6 +1028,7 @@ Canvas& Canvas::polygon(const Polygon& polygon_) {
 }
 
 Canvas& Canvas::polygon(const Polygon& polygon_, const Stroke& stroke) {
+    activate();
     if (polygon_.empty())
         return *this;
     SavedState saved(false);
@@ -978,6 +1038,7 @@ Canvas& Canvas::polygon(const Polygon& polygon_, const Stroke& stroke) {
 }
 
 Canvas& Canvas::polygon(int count, const Point* points_, const Color& color) {
+    activate();
     setColor(color);
     glBegin(GL_POLYGON);
     for (int i = 0; i < count; ++i)
@@ -987,6 +1048,7 @@ Canvas& Canvas::polygon(int count, const Point* points_, const Color& color) {
 }
 
 Canvas& Canvas::polygon(int count, const Point* points_, const Stroke& stroke) {
+    activate();
     SavedState saved(false);
     beginStroke(stroke);
     glBegin(GL_LINE_LOOP);
@@ -999,6 +1061,7 @@ Canvas& Canvas::polygon(int count, const Point* points_, const Stroke& stroke) {
 // ---------------------------------------------------------------- groups
 
 Canvas& Canvas::group(Group& group_) {
+    activate();
     const int clipMode = group_.getClipMode();
     Image* const mask = clipMode == Group::clipMask ? group_.getMask() : nullptr;
 
@@ -1046,6 +1109,7 @@ Canvas& Canvas::group(Group& group_) {
 // ---------------------------------------------------------------- images and text
 
 Canvas& Canvas::image(Image& picture, double alpha) {
+    activate();
     // Constant opacity through destination alpha: set it to alpha over the image's area
     // (widened by a pixel), then blend the image by it.
     const Rectangle& area = picture.getArea();
@@ -1063,6 +1127,7 @@ Canvas& Canvas::image(Image& picture, double alpha) {
     return *this;
 }
 Canvas& Canvas::image(Image& picture, double x, double y) {
+    activate();
     if (!picture.hasBitmap())
         return *this;
     const APIImageProperties* texture = picture.getProperties();
@@ -1115,9 +1180,11 @@ Canvas& Canvas::image(Image& picture, double x, double y) {
     return *this;
 }
 Canvas& Canvas::image(Image& picture) {
+    activate();
     return image(picture, picture.getArea().left, picture.getArea().top);
 }
 Canvas& Canvas::letters(Letters& text, const Color& color) {
+    activate();
     const Point datum = text.getDatum();
     double x = datum.x;
     if (text.alignment == Letters::alignCenter)
@@ -1142,6 +1209,7 @@ Canvas& Canvas::letters(Letters& text, const Color& color) {
     return *this;
 }
 Canvas& Canvas::capture(Image& picture, const Rectangle& source) {
+    activate();
     const int w = static_cast<int>(source.getWidth());
     const int h = static_cast<int>(source.getHeight());
     if (!picture.hasBitmap())
@@ -1170,6 +1238,7 @@ Canvas& Canvas::capture(Image& picture, const Rectangle& source) {
     return *this;
 }
 int Canvas::message(const char* text, double x, double y, const Color& color, int alignment, int maxWidth) {
+    activate();
     if (!text)
         return 0;
     // Wrap width: the given one, else the room towards the edge the text runs to.
@@ -1242,9 +1311,11 @@ int Canvas::message(const char* text, double x, double y, const Color& color, in
 }
 int Canvas::message(const std::string& text, double x, double y, const Color& color, int alignment,
                     int maxWidth) {
+    activate();
     return message(text.c_str(), x, y, color, alignment, maxWidth);
 }
 int Canvas::message(const char16_t* text, double x, double y, const Color& color, int alignment, int) {
+    activate();
     // Outline text keeps its width; it is drawn on one line whatever the width limit.
     const std::u16string wanted(text ? text : u"");
     Letters* shown = nullptr;
@@ -1278,6 +1349,7 @@ int Canvas::message(const char16_t* text, double x, double y, const Color& color
 
 Canvas& Canvas::copy(const Rectangle& source, const Rectangle& target, bool clearSource,
                      const Color& fillColor) {
+    activate();
     glReadBuffer(GL_BACK);
     glDrawBuffer(GL_BACK);
     // Integer coordinates lie 0.375 pixel inside their pixel, so the raster position of the
@@ -1293,6 +1365,7 @@ Canvas& Canvas::copy(const Rectangle& source, const Rectangle& target, bool clea
 }
 
 Canvas& Canvas::segmentText(const char* text, double x, double y, const Color& color, bool leftAligned) {
+    activate();
     // Only the matrix and the current colour change here, so saving those two is saving all.
     glPushMatrix();
     glPushAttrib(GL_CURRENT_BIT);
@@ -1327,6 +1400,7 @@ Canvas& Canvas::segmentText(const char* text, double x, double y, const Color& c
 
 Canvas& Canvas::segmentText(const std::string& text, double x, double y, const Color& color,
                             bool leftAligned) {
+    activate();
     return segmentText(text.c_str(), x, y, color, leftAligned);
 }
 

@@ -309,6 +309,9 @@ public:
     std::vector<Figure*> ownedFigures;
 
 private:
+    /// Makes this canvas's context the current one when another canvas's is (drawing on a
+    /// second canvas must not land in the first one's context).
+    void activate();
     void initialize();
     void release();
     void refuseIfInitialized() const;

@@ -7,9 +7,9 @@ int main() {
     using namespace Stimora;
     startUp();
     seed(4357);
-    const double first = random();
+    const double first = Stimora::random();
     seed(4357);
-    if (random() != first || roundToInt(2.5) != 2 || roundToInt(-2.7) != -2) {
+    if (Stimora::random() != first || roundToInt(2.5) != 2 || roundToInt(-2.7) != -2) {
         std::cerr << "framework answered wrongly\n";
         return 1;
     }
