@@ -93,6 +93,15 @@ bool platformStartVideo() {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return false;
+    // Without a display SDL falls back to drivers that show nothing: a stimulus nobody can see
+    // (and an Escape nobody can press) is a failure, unless such a driver was asked for.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+    if (driver != nullptr && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) &&
+        (requested == nullptr || std::strcmp(requested, driver) != 0)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
     // Key presses must reach the pump one message each: no text events beside them.
     SDL_StopTextInput();
     SDL_EventState(SDL_TEXTINPUT, SDL_IGNORE);
