@@ -23,45 +23,14 @@
 #include "experiment/VariableList.h"
 #include "figures/Letters.h"
 
-namespace {
-bool countingAllocations = false;
-long allocations = 0;
-} // namespace
-
-void* operator new(std::size_t size) {
-    if (countingAllocations)
-        ++allocations;
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-#pragma GCC diagnostic pop
+#include "BenchSupport.h"
+#include "CountingAllocations.h"
 
 namespace {
 
 using namespace Stimora;
+using namespace Stimora::Bench;
 using namespace Stimora::ExperimentalMethods;
-
-Canvas* canvas() {
-    static std::unique_ptr<Canvas> shared;
-    static bool tried = false;
-    if (!tried) {
-        tried = true;
-        try {
-            shared = std::make_unique<Canvas>(Canvas::fullscreen, Display::primary());
-        } catch (const Exception&) {
-        }
-    }
-    return shared.get();
-}
 
 void consoleFrame(benchmark::State& state) {
     Canvas* target = canvas();

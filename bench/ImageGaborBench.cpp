@@ -19,28 +19,18 @@
 #include "figures/Image.h"
 #include "figures/QuickGabor.h"
 
+#include "BenchSupport.h"
+
 namespace {
 
 using namespace Stimora;
+using namespace Stimora::Bench;
 using Stimora::StimulusTemplate::QuickGabor;
 
 constexpr int side = 256;
 constexpr double sigma = 20.0;
 constexpr double wavelength = 16.0;
 constexpr double orientation = 30.0;
-
-Canvas* canvas() {
-    static std::unique_ptr<Canvas> shared;
-    static bool tried = false;
-    if (!tried) {
-        tried = true;
-        try {
-            shared = std::make_unique<Canvas>(Canvas::fullscreen, Display::primary());
-        } catch (const Exception&) {
-        }
-    }
-    return shared.get();
-}
 
 Image makePicture() {
     Image picture(side, side, Image::RGBA, Image::BYTE);

@@ -18,32 +18,13 @@
 #include "display/Canvas.h"
 #include "figures/Rectangle.h"
 
-namespace {
-bool countingAllocations = false;
-long allocations = 0;
-} // namespace
-
-void* operator new(std::size_t size) {
-    if (countingAllocations)
-        ++allocations;
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-// The replacement pair is malloc/free throughout; GCC cannot see that across inlining.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-#pragma GCC diagnostic pop
+#include "BenchSupport.h"
+#include "CountingAllocations.h"
 
 namespace {
 
 using namespace Stimora;
+using namespace Stimora::Bench;
 
 // Bar width 3, interval 2, eccentricity 40 on 1024 x 768: path 648, 108 bars a row, 6 apart.
 constexpr int screenWidth = 1024, screenHeight = 768;
@@ -54,19 +35,6 @@ constexpr int spacing = barWidth * barInterval;
 constexpr int maskHeight = 600;
 constexpr int maskWidth = screenWidth / 2 - (pathLength / 2 - 2 * barWidth * barInterval);
 static_assert(barsPerRow == 108, "the heaviest frame has 108 bars a row");
-
-Canvas* canvas() {
-    static std::unique_ptr<Canvas> shared;
-    static bool tried = false;
-    if (!tried) {
-        tried = true;
-        try {
-            shared = std::make_unique<Canvas>(Canvas::fullscreen, Display::primary());
-        } catch (const Exception&) {
-        }
-    }
-    return shared.get();
-}
 
 // The frame's rectangles, placed as the moving-bar routine places them at frame h = 1.
 struct Frame {

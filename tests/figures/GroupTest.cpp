@@ -13,7 +13,10 @@
 #include "figures/Rectangle.h"
 #include "figures/Stroke.h"
 
+#include "MockDrawable.h"
+
 using namespace Stimora;
+using Stimora::Testing::MockDrawable;
 using ::testing::_;
 using ::testing::InSequence;
 using ::testing::Invoke;
@@ -22,29 +25,6 @@ using ::testing::ReturnRef;
 using ::testing::StrictMock;
 
 namespace {
-
-class MockDrawable : public Drawable {
-public:
-    MOCK_METHOD(int, getWidth, (), (override));
-    MOCK_METHOD(int, getHeight, (), (override));
-    MOCK_METHOD(Point, getCenter, (), (override));
-    MOCK_METHOD(Drawable&, clear, (const Color&), (override));
-    MOCK_METHOD(Drawable&, pix, (double, double, const Color&), (override));
-    MOCK_METHOD(Drawable&, line, (const Line&, const Stroke&), (override));
-    MOCK_METHOD(Drawable&, line, (const Line&, const Color&), (override));
-    MOCK_METHOD(Drawable&, rect, (const Rectangle&, const Stroke&), (override));
-    MOCK_METHOD(Drawable&, rect, (const Rectangle&, const Color&), (override));
-    MOCK_METHOD(Drawable&, ellipse, (const Ellipse&, const Stroke&), (override));
-    MOCK_METHOD(Drawable&, ellipse, (const Ellipse&, const Color&), (override));
-    MOCK_METHOD(Drawable&, polygon, (const Polygon&, const Stroke&), (override));
-    MOCK_METHOD(Drawable&, polygon, (const Polygon&, const Color&), (override));
-    MOCK_METHOD(Drawable&, polygon, (const Polygon&), (override));
-    MOCK_METHOD(Drawable&, group, (Group&), (override));
-    MOCK_METHOD(Drawable&, image, (Image&, double), (override));
-    MOCK_METHOD(Drawable&, image, (Image&, double, double), (override));
-    MOCK_METHOD(Drawable&, image, (Image&), (override));
-    MOCK_METHOD(Drawable&, letters, (Letters&, const Color&), (override));
-};
 
 // What a target does with a group, less the graphics state: draw the members in order.
 void drawMembers(MockDrawable& target) {

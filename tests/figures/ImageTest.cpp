@@ -7,19 +7,12 @@
 #include "figures/Image.h"
 #include "math/Matrix.h"
 
+#include "ExpectException.h"
+
 using namespace Stimora;
+using Stimora::Testing::errorOf;
 
 namespace {
-
-/// The Exception text a call raises ("" when it raises none).
-template <class F> std::string errorOf(F&& f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.text();
-    }
-    return "";
-}
 
 /// The message of a pointer-thrown Exception ("" when none is thrown).
 template <class F> std::string pointerErrorOf(F&& f) {

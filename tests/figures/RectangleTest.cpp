@@ -11,7 +11,10 @@
 #include "figures/Rectangle.h"
 #include "figures/Stroke.h"
 
+#include "MockDrawable.h"
+
 using namespace Stimora;
+using namespace Stimora::Testing;
 using ::testing::_;
 using ::testing::An;
 using ::testing::Eq;
@@ -22,41 +25,14 @@ using ::testing::StrictMock;
 
 namespace {
 
-// Records which drawing operation a shape hands itself to.
-class MockDrawable : public Drawable {
+// The recording target, answering the rectangle operations with itself unless a test says otherwise.
+class RectangleTarget : public MockDrawable {
 public:
-    MockDrawable() {
+    RectangleTarget() {
         ON_CALL(*this, rect(_, ::testing::An<const Stroke&>())).WillByDefault(ReturnRef(*this));
         ON_CALL(*this, rect(_, ::testing::An<const Color&>())).WillByDefault(ReturnRef(*this));
     }
-    MOCK_METHOD(int, getWidth, (), (override));
-    MOCK_METHOD(int, getHeight, (), (override));
-    MOCK_METHOD(Point, getCenter, (), (override));
-    MOCK_METHOD(Drawable&, clear, (const Color&), (override));
-    MOCK_METHOD(Drawable&, pix, (double, double, const Color&), (override));
-    MOCK_METHOD(Drawable&, line, (const Line&, const Stroke&), (override));
-    MOCK_METHOD(Drawable&, line, (const Line&, const Color&), (override));
-    MOCK_METHOD(Drawable&, rect, (const Rectangle&, const Stroke&), (override));
-    MOCK_METHOD(Drawable&, rect, (const Rectangle&, const Color&), (override));
-    MOCK_METHOD(Drawable&, ellipse, (const Ellipse&, const Stroke&), (override));
-    MOCK_METHOD(Drawable&, ellipse, (const Ellipse&, const Color&), (override));
-    MOCK_METHOD(Drawable&, polygon, (const Polygon&, const Stroke&), (override));
-    MOCK_METHOD(Drawable&, polygon, (const Polygon&, const Color&), (override));
-    MOCK_METHOD(Drawable&, polygon, (const Polygon&), (override));
-    MOCK_METHOD(Drawable&, group, (Group&), (override));
-    MOCK_METHOD(Drawable&, image, (Image&, double), (override));
-    MOCK_METHOD(Drawable&, image, (Image&, double, double), (override));
-    MOCK_METHOD(Drawable&, image, (Image&), (override));
-    MOCK_METHOD(Drawable&, letters, (Letters&, const Color&), (override));
 };
-
-// Typed matchers pick the colour or the stroke overload of a drawing operation.
-::testing::Matcher<const Color&> isColor(const Color& c) {
-    return Eq(c);
-}
-::testing::Matcher<const Stroke&> isStroke(const Stroke& s) {
-    return Eq(s);
-}
 
 void expectEdges(const Rectangle& r, double left, double top, double right, double bottom) {
     EXPECT_EQ(r.left, left);
@@ -180,7 +156,7 @@ TEST(RectangleTest, CenterAtKeepsSizeAndIgnoresZ) {
 }
 
 TEST(RectangleTest, CenterAtTargetLandsOnWholePixels) {
-    StrictMock<MockDrawable> target;
+    StrictMock<RectangleTarget> target;
     EXPECT_CALL(target, getCenter()).WillOnce(Return(Point(511.5, 383.5, 0)));
     Rectangle r(100, 50);
     r.centerAt(target);
@@ -242,7 +218,7 @@ TEST(RectangleTest, ClipByDisjointGivesOrderedCrossedBox) {
 // ---- drawing
 
 TEST(RectangleTest, DrawFillsWithOwnColour) {
-    StrictMock<MockDrawable> target;
+    StrictMock<RectangleTarget> target;
     Rectangle r(10, 10);
     r.setColor(Color::green);
     EXPECT_CALL(target, rect(Ref(r), isColor(Color::green))).WillOnce(ReturnRef(target));
@@ -250,7 +226,7 @@ TEST(RectangleTest, DrawFillsWithOwnColour) {
 }
 
 TEST(RectangleTest, DrawWithColourOrStrokePassesThem) {
-    StrictMock<MockDrawable> target;
+    StrictMock<RectangleTarget> target;
     Rectangle r(10, 10);
     const Stroke stroke(Color::red, 3, 0x0F0F);
     EXPECT_CALL(target, rect(Ref(r), isColor(Color::blue))).WillOnce(ReturnRef(target));
@@ -263,7 +239,7 @@ TEST(RectangleTest, OperationsChainAsRectangle) {
     static_assert(std::is_same_v<decltype(r.centerAt(Point())), Rectangle&>);
     static_assert(std::is_same_v<decltype(r.setDatum(Point())), Rectangle&>);
     static_assert(std::is_same_v<decltype(r.shift(1, 1)), Rectangle&>);
-    StrictMock<MockDrawable> target;
+    StrictMock<RectangleTarget> target;
     EXPECT_CALL(target, rect(Ref(r), An<const Color&>())).WillOnce(ReturnRef(target));
     r.set(20, 10).centerAt(100, 100).draw(target).shift(1, 0);
     expectEdges(r, 91.5, 95.5, 110.5, 104.5);

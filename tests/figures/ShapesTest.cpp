@@ -12,7 +12,10 @@
 #include "figures/Rectangle.h"
 #include "figures/Stroke.h"
 
+#include "MockDrawable.h"
+
 using namespace Stimora;
+using namespace Stimora::Testing;
 using ::testing::_;
 using ::testing::Eq;
 using ::testing::InSequence;
@@ -21,37 +24,6 @@ using ::testing::ReturnRef;
 using ::testing::StrictMock;
 
 namespace {
-
-// Records which drawing operation a shape hands itself to.
-class MockDrawable : public Drawable {
-public:
-    MOCK_METHOD(int, getWidth, (), (override));
-    MOCK_METHOD(int, getHeight, (), (override));
-    MOCK_METHOD(Point, getCenter, (), (override));
-    MOCK_METHOD(Drawable&, clear, (const Color&), (override));
-    MOCK_METHOD(Drawable&, pix, (double, double, const Color&), (override));
-    MOCK_METHOD(Drawable&, line, (const Line&, const Stroke&), (override));
-    MOCK_METHOD(Drawable&, line, (const Line&, const Color&), (override));
-    MOCK_METHOD(Drawable&, rect, (const Rectangle&, const Stroke&), (override));
-    MOCK_METHOD(Drawable&, rect, (const Rectangle&, const Color&), (override));
-    MOCK_METHOD(Drawable&, ellipse, (const Ellipse&, const Stroke&), (override));
-    MOCK_METHOD(Drawable&, ellipse, (const Ellipse&, const Color&), (override));
-    MOCK_METHOD(Drawable&, polygon, (const Polygon&, const Stroke&), (override));
-    MOCK_METHOD(Drawable&, polygon, (const Polygon&, const Color&), (override));
-    MOCK_METHOD(Drawable&, polygon, (const Polygon&), (override));
-    MOCK_METHOD(Drawable&, group, (Group&), (override));
-    MOCK_METHOD(Drawable&, image, (Image&, double), (override));
-    MOCK_METHOD(Drawable&, image, (Image&, double, double), (override));
-    MOCK_METHOD(Drawable&, image, (Image&), (override));
-    MOCK_METHOD(Drawable&, letters, (Letters&, const Color&), (override));
-};
-
-::testing::Matcher<const Color&> isColor(const Color& c) {
-    return Eq(c);
-}
-::testing::Matcher<const Stroke&> isStroke(const Stroke& s) {
-    return Eq(s);
-}
 
 const Color opaqueWhite(Color::raw, 1, 1, 1, 1);
 

@@ -3,12 +3,14 @@
 #include <cstring>
 #include <string>
 
+#include "ExpectException.h"
 #include "PngTestFiles.h"
 #include "application/Exception.h"
 #include "figures/Image.h"
 #include "file/PNG_BRIDGE.h"
 
 using namespace Stimora;
+using Stimora::Testing::errorOf;
 using namespace PngTestFiles;
 
 namespace {
@@ -20,15 +22,6 @@ const std::string notWritable =
     "is not able to be put as a PNG file.";
 const std::string noAccess =
     "class Stimora::IMAGE_FORMATS::PNG_BRIDGE [FILE ACCESS ERROR] Failed to open the requested file.";
-
-template <class F> std::string errorOf(F&& f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.text();
-    }
-    return "";
-}
 
 Color raw(double r, double g, double b, double a = 1.0) {
     return Color(Color::raw, r, g, b, a);

@@ -16,43 +16,13 @@
 #include "experiment/Interval.h"
 #include "math/Matrix.h"
 
+#include "ExpectException.h"
+#include "MatrixRows.h"
+
 using namespace Stimora;
-using Rows = std::vector<std::vector<double>>;
+using namespace Stimora::Testing;
 
 namespace {
-
-Matrix fromRows(std::initializer_list<std::initializer_list<double>> rows) {
-    Matrix m(static_cast<int>(rows.size()), static_cast<int>(rows.begin()->size()));
-    int i = 1;
-    for (const auto& row : rows) {
-        int j = 1;
-        for (double v : row)
-            m.at(i, j++) = v;
-        ++i;
-    }
-    return m;
-}
-
-Rows toRows(const Matrix& m) {
-    Rows rows;
-    for (int i = 1; i <= m.rows(); ++i) {
-        rows.emplace_back();
-        for (int j = 1; j <= m.cols(); ++j)
-            rows.back().push_back(m.at(i, j));
-    }
-    return rows;
-}
-
-// Runs f and returns the Exception it raised; a test fails when it raises nothing.
-Exception raised(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no Exception raised";
-    return Exception("nothing raised");
-}
 
 Interval::TYPES raisedType(const std::function<void()>& f) {
     try {

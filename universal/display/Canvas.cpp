@@ -485,15 +485,12 @@ Canvas& Canvas::flip(int frames) {
 }
 
 Canvas& Canvas::flip(float) {
-    activate();
     throw Exception(typeid(Canvas), "Specification Error", "Canvas::flip can not accept float point number.");
 }
 Canvas& Canvas::flip(double) {
-    activate();
     throw Exception(typeid(Canvas), "Specification Error", "Canvas::flip can not accept float point number.");
 }
 Canvas& Canvas::flip(long double) {
-    activate();
     throw Exception(typeid(Canvas), "Specification Error", "Canvas::flip can not accept float point number.");
 }
 
