@@ -10,14 +10,9 @@
 
 #include <GL/gl.h>
 
-#include <cstdlib>
-#include <memory>
-#include <new>
 #include <vector>
 
 #include "APIFontProperties.h"
-#include "Display.h"
-#include "application/Exception.h"
 #include "display/Canvas.h"
 #include "experiment/VariableConsole.h"
 #include "experiment/VariableList.h"

@@ -9,12 +9,6 @@
 
 #include <GL/gl.h>
 
-#include <cstdlib>
-#include <memory>
-#include <new>
-
-#include "Display.h"
-#include "application/Exception.h"
 #include "display/Canvas.h"
 #include "figures/Rectangle.h"
 

@@ -4,11 +4,10 @@
 # (row k's bar runs from x = 10 to 10 + 200 x ratio on the lines 3 + 20k .. 15 + 20k).
 # Usage: ConsoleProgramTest.sh <folder of movingbars> <build folder>
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.bash"
 program="$1/movingbars"
 out="${STIMORA_TEST_OUTPUT:-$2/test-output}/console"
 mkdir -p "$out"
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 shot() { sleep 0.4; xwd -root -silent | convert xwd:- "png:$out/$1.png"; }
 pixel() { convert "$out/$1.png" -format "%[pixel:p{$2,$3}]" info:; }
 # Whether row's bar reaches x in screenshot: the same colour as the bar's first column.
@@ -73,8 +72,4 @@ fi
 wait $pid
 code=$?
 [ $code -eq 0 ] || fail "exit code $code after Escape"
-if [ $failures -eq 0 ]; then
-  echo "ConsoleProgramTest: all checks passed"
-  exit 0
-fi
-exit 1
+finish ConsoleProgramTest

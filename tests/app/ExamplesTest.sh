@@ -6,6 +6,7 @@
 # keys and writes the final settings at Escape.
 # Usage: ExamplesTest.sh <folder of movingbars> <build folder>
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.bash"
 build=$(cd "$2" && pwd)
 detection="$build/contrast_detection"
 demo="$build/demo_bars"
@@ -13,19 +14,7 @@ out="${STIMORA_TEST_OUTPUT:-$build/test-output}/examples"
 rm -rf "$out"
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
-failures=0
 
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-wait_exit() { # pid seconds -> exit code, or 124 after killing it
-  local pid=$1 limit=$2 i
-  for ((i = 0; i < limit * 10; i++)); do
-    kill -0 "$pid" 2>/dev/null || { wait "$pid"; return $?; }
-    sleep 0.1
-  done
-  kill -9 "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
-  return 124
-}
 lines() { [ -f "$1" ] && tr -cd '\n' <"$1" | wc -c || echo 0; }
 one() { compgen -G "$1" | head -n 1; }
 
@@ -137,8 +126,4 @@ else
   grep -q $'^Bar Count\t6\r$' "$settings" && fail "Left did not change Bar Count"
 fi
 
-if [ $failures -eq 0 ]; then
-  echo "ExamplesTest: all checks passed"
-  exit 0
-fi
-exit 1
+finish ExamplesTest

@@ -3,12 +3,11 @@
 # its frame, Escape ends it with exit code 0, Alt+F4 ends it with exit code 1 and leaves the
 # display as it was. Usage: ProgramTest.sh <folder of movingbars> <build folder>
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.bash"
 program="$1/movingbars"
 out="${STIMORA_TEST_OUTPUT:-$2/test-output}/program"
 mkdir -p "$out"
-failures=0
 
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pixel() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
 expect_pixel() { # file x y "r,g,b" what
   local got
@@ -16,16 +15,6 @@ expect_pixel() { # file x y "r,g,b" what
   [ "$got" = "$4" ] || fail "$5: pixel ($2,$3) is $got, expected $4"
 }
 shot() { xwd -root -silent | convert xwd:- "png:$1"; }
-wait_exit() { # pid seconds -> exit code, or 124 after killing it
-  local pid=$1 limit=$2 i
-  for ((i = 0; i < limit * 10; i++)); do
-    kill -0 "$pid" 2>/dev/null || { wait "$pid"; return $?; }
-    sleep 0.1
-  done
-  kill -9 "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
-  return 124
-}
 
 # --- Escape: exit code 0, after the frame's fixed parts were on screen. The pointer (drawn as
 # a software cursor) is kept away from the parts checked.
@@ -65,8 +54,4 @@ size=$(identify -format "%wx%h" "$out/after-close.png")
 [ "$size" = "1024x768" ] || fail "screen is $size after the program ended"
 [ "$(pixel "$out/after-close.png" 512 384)" != "255,255,255" ] || fail "the program's frame is still on screen"
 
-if [ $failures -eq 0 ]; then
-  echo "ProgramTest: all checks passed"
-  exit 0
-fi
-exit 1
+finish ProgramTest

@@ -20,12 +20,6 @@ const Rgba green{0, 255, 0, 255};
 const Rgba blue{0, 0, 255, 255};
 const char* const refusal = "Canvas-dependent function was called before the instantiation of Canvas.";
 
-Rectangle box(double left, double top, double right, double bottom) {
-    Rectangle r;
-    r.set(left, top, right, bottom);
-    return r;
-}
-
 // Runs f and returns the message of the Exception it throws by pointer ("" if none).
 template <class F> std::string thrownByPointer(F f) {
     try {

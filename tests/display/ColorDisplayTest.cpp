@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "CanvasFixture.h"
+#include "FreshCalibration.h"
 #include "application/Exception.h"
 #include "display/Canvas.h"
 #include "display/Color.h"
@@ -12,17 +13,8 @@ using namespace Stimora;
 
 namespace {
 
-class ColorDisplayTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        Color::strictMatch = false;
-        Color::resetCalibration();
-    }
-    void TearDown() override {
-        Color::strictMatch = false;
-        Color::resetCalibration();
-    }
-};
+// Every test starts from the start-up calibration.
+class ColorDisplayTest : public Testing::FreshCalibration {};
 
 } // namespace
 

@@ -9,22 +9,14 @@
 #include "display/Canvas.h"
 #include "display/Color.h"
 
+#include "FreshCalibration.h"
+
 using namespace Stimora;
 
 namespace {
 
-// Calibration is process-wide: every test starts from the start-up state.
-class ColorTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        Color::strictMatch = false;
-        Color::resetCalibration();
-    }
-    void TearDown() override {
-        Color::strictMatch = false;
-        Color::resetCalibration();
-    }
-};
+// Every test starts from the start-up calibration.
+class ColorTest : public Testing::FreshCalibration {};
 
 // Runs f, expecting a pointer to a new Exception; returns its message.
 template <class F> std::string pointerMessage(F f) {

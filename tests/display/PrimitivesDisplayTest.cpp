@@ -20,12 +20,6 @@ const Rgba green{0, 255, 0, 255};
 const Rgba blue{0, 0, 255, 255};
 const Rgba black{0, 0, 0, 255};
 
-Rectangle box(double left, double top, double right, double bottom) {
-    Rectangle r;
-    r.set(left, top, right, bottom);
-    return r;
-}
-
 // The lit columns of one row, as a string of '#' and '.'.
 std::string row(Canvas& canvas, int left, int y, int width) {
     std::string s;

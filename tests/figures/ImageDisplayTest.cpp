@@ -52,13 +52,6 @@ void expectShows(Canvas& canvas, const Image& image, int left, int top) {
     }
 }
 
-/// A rectangle by its inclusive edges; one row or column is allowed (the constructor refuses those).
-Rectangle box(double left, double top, double right, double bottom) {
-    Rectangle r;
-    r.set(left, top, right, bottom);
-    return r;
-}
-
 std::string tempPng(const std::string& name) {
     const char* dir = std::getenv("STIMORA_TEST_OUTPUT");
     return std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/" + name + ".png";

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "Display.h"
+#include "figures/Rectangle.h"
 
 namespace Stimora::Testing {
 
@@ -60,6 +61,12 @@ int countLit(Canvas& canvas, int left, int top, int width, int height) {
     for (const Rgba& p : readPixels(canvas, left, top, width, height))
         n += p.lit() ? 1 : 0;
     return n;
+}
+
+Rectangle box(double left, double top, double right, double bottom) {
+    Rectangle r;
+    r.set(left, top, right, bottom);
+    return r;
 }
 
 std::string saveBackBuffer(Canvas& canvas, const std::string& name) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "display/Canvas.h"
+#include "figures/Rectangle.h"
 
 namespace Stimora::Testing {
 
@@ -46,6 +47,10 @@ int countLit(Canvas& canvas, int left, int top, int width, int height);
 /// Writes the back buffer as a binary PPM (P6) named name + ".ppm" into $STIMORA_TEST_OUTPUT
 /// (the current directory when unset); returns the path written, empty on failure.
 std::string saveBackBuffer(Canvas& canvas, const std::string& name);
+
+/// A rectangle by its inclusive edges, in pixels; one row or column is allowed (the
+/// constructor refuses those).
+Rectangle box(double left, double top, double right, double bottom);
 
 /// A test suite sharing one window canvas; every test starts on a black back buffer.
 class CanvasFixture : public ::testing::Test {
