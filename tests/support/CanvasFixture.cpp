@@ -4,9 +4,9 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "Display.h"
+#include "figures/Image.h"
 #include "figures/Rectangle.h"
 
 namespace Stimora::Testing {
@@ -74,17 +74,16 @@ std::string saveBackBuffer(Canvas& canvas, const std::string& name) {
     std::filesystem::path folder = dir && *dir ? dir : ".";
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    const std::filesystem::path path = folder / (name + ".ppm");
-    std::ofstream out(path, std::ios::binary);
-    if (!out)
+    const std::filesystem::path path = std::filesystem::absolute(folder, error) / (name + ".png");
+    // The framework's own read-back and PNG writer: what is saved is what a user would save.
+    try {
+        Image picture(canvas.getWidth(), canvas.getHeight(), Image::RGB, Image::BYTE);
+        canvas.capture(picture, box(0, 0, canvas.getWidth() - 1, canvas.getHeight() - 1));
+        picture.save(path.string());
+    } catch (...) {
         return {};
-    const int width = canvas.getWidth(), height = canvas.getHeight();
-    out << "P6\n" << width << " " << height << "\n255\n";
-    for (const Rgba& p : readPixels(canvas, 0, 0, width, height)) {
-        const char rgb[3] = {static_cast<char>(p.r), static_cast<char>(p.g), static_cast<char>(p.b)};
-        out.write(rgb, 3);
     }
-    return out ? path.string() : std::string();
+    return path.string();
 }
 
 std::unique_ptr<Canvas> CanvasFixture::shared;

@@ -44,7 +44,7 @@ int countPixels(Canvas& canvas, int left, int top, int width, int height, const 
 /// Number of pixels of the area with any colour above black.
 int countLit(Canvas& canvas, int left, int top, int width, int height);
 
-/// Writes the back buffer as a binary PPM (P6) named name + ".ppm" into $STIMORA_TEST_OUTPUT
+/// Writes the back buffer as a PNG named name + ".png" into $STIMORA_TEST_OUTPUT
 /// (the current directory when unset); returns the path written, empty on failure.
 std::string saveBackBuffer(Canvas& canvas, const std::string& name);
 
