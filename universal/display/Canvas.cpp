@@ -484,14 +484,20 @@ Canvas& Canvas::flip(int frames) {
     return *this;
 }
 
-Canvas& Canvas::flip(float) {
+namespace {
+[[noreturn]] void refuseFractionalFrames() {
     throw Exception(typeid(Canvas), "Specification Error", "Canvas::flip can not accept float point number.");
+}
+} // namespace
+
+Canvas& Canvas::flip(float) {
+    refuseFractionalFrames();
 }
 Canvas& Canvas::flip(double) {
-    throw Exception(typeid(Canvas), "Specification Error", "Canvas::flip can not accept float point number.");
+    refuseFractionalFrames();
 }
 Canvas& Canvas::flip(long double) {
-    throw Exception(typeid(Canvas), "Specification Error", "Canvas::flip can not accept float point number.");
+    refuseFractionalFrames();
 }
 
 Canvas& Canvas::flipAfter(int frames) {

@@ -102,11 +102,11 @@ public:
     /// Shows the back buffer; the new frame stays for frames refreshes (at least 1, else an
     /// Exception "ARGUMENT ERROR" and nothing happens).
     Canvas& flip(int frames);
-    /// Refused: a frame count is whole ("Specification Error").
+    /// Refused with an Exception: a frame count is whole, never truncated.
     Canvas& flip(float frames);
-    /// Refused: a frame count is whole ("Specification Error").
+    /// Refused with an Exception: a frame count is whole, never truncated.
     Canvas& flip(double frames);
-    /// Refused: a frame count is whole ("Specification Error").
+    /// Refused with an Exception: a frame count is whole, never truncated.
     Canvas& flip(long double frames);
     /// Keeps the frame now on screen frames - 1 refreshes longer, then flips for one.
     Canvas& flipAfter(int frames);
