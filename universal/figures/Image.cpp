@@ -278,44 +278,31 @@ Image& Image::set(int width_, int height_, int precision_) {
 }
 
 void Image::choosePixelOperations() {
-    switch (precision * 3 + layout) {
-    case 0:
-        blendOp = &ImagePixels<unsigned char, 1>::blend;
-        rawOp = &ImagePixels<unsigned char, 1>::raw;
-        alphaOp = &ImagePixels<unsigned char, 1>::alpha;
-        readOp = &ImagePixels<unsigned char, 1>::read;
-        break;
-    case 1:
-        blendOp = &ImagePixels<unsigned char, 3>::blend;
-        rawOp = &ImagePixels<unsigned char, 3>::raw;
-        alphaOp = &ImagePixels<unsigned char, 3>::alpha;
-        readOp = &ImagePixels<unsigned char, 3>::read;
-        break;
-    case 2:
-        blendOp = &ImagePixels<unsigned char, 4>::blend;
-        rawOp = &ImagePixels<unsigned char, 4>::raw;
-        alphaOp = &ImagePixels<unsigned char, 4>::alpha;
-        readOp = &ImagePixels<unsigned char, 4>::read;
-        break;
-    case 3:
-        blendOp = &ImagePixels<float, 1>::blend;
-        rawOp = &ImagePixels<float, 1>::raw;
-        alphaOp = &ImagePixels<float, 1>::alpha;
-        readOp = &ImagePixels<float, 1>::read;
-        break;
-    case 4:
-        blendOp = &ImagePixels<float, 3>::blend;
-        rawOp = &ImagePixels<float, 3>::raw;
-        alphaOp = &ImagePixels<float, 3>::alpha;
-        readOp = &ImagePixels<float, 3>::read;
-        break;
-    default:
-        blendOp = &ImagePixels<float, 4>::blend;
-        rawOp = &ImagePixels<float, 4>::raw;
-        alphaOp = &ImagePixels<float, 4>::alpha;
-        readOp = &ImagePixels<float, 4>::read;
-        break;
-    }
+    // One row per precision x 3 + layout: bytes then floats; grey, RGB, RGBA.
+    struct Operations {
+        PixelWrite blend, raw;
+        AlphaWrite alpha;
+        PixelRead read;
+    };
+    static const Operations table[] = {
+        {&ImagePixels<unsigned char, 1>::blend, &ImagePixels<unsigned char, 1>::raw,
+         &ImagePixels<unsigned char, 1>::alpha, &ImagePixels<unsigned char, 1>::read},
+        {&ImagePixels<unsigned char, 3>::blend, &ImagePixels<unsigned char, 3>::raw,
+         &ImagePixels<unsigned char, 3>::alpha, &ImagePixels<unsigned char, 3>::read},
+        {&ImagePixels<unsigned char, 4>::blend, &ImagePixels<unsigned char, 4>::raw,
+         &ImagePixels<unsigned char, 4>::alpha, &ImagePixels<unsigned char, 4>::read},
+        {&ImagePixels<float, 1>::blend, &ImagePixels<float, 1>::raw, &ImagePixels<float, 1>::alpha,
+         &ImagePixels<float, 1>::read},
+        {&ImagePixels<float, 3>::blend, &ImagePixels<float, 3>::raw, &ImagePixels<float, 3>::alpha,
+         &ImagePixels<float, 3>::read},
+        {&ImagePixels<float, 4>::blend, &ImagePixels<float, 4>::raw, &ImagePixels<float, 4>::alpha,
+         &ImagePixels<float, 4>::read},
+    };
+    const Operations& chosen = table[precision * 3 + layout];
+    blendOp = chosen.blend;
+    rawOp = chosen.raw;
+    alphaOp = chosen.alpha;
+    readOp = chosen.read;
 }
 
 void Image::release() {
