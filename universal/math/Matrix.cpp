@@ -9,6 +9,7 @@
 
 #include "application/Exception.h"
 #include "math/MatrixExpression.h"
+#include "math/MatrixRegion.h"
 
 namespace Stimora {
 
@@ -20,20 +21,10 @@ const char* const kSizeMismatch = "Matrix size did not matched";
     throw Exception(typeid(Matrix), kind, message);
 }
 
-/// Row-major region reached through `storage`.
-struct Region {
-    double* first;
-    int stride;
-    int rows;
-    int cols;
-};
+using Region = MatrixRegion;
 
 Region regionOf(const Matrix& node) {
-    double* first = nullptr;
-    double* origin = nullptr;
-    int stride = 0;
-    node.storage(first, origin, stride);
-    return {first, stride, node.rows(), node.cols()};
+    return MatrixRegion::of(node);
 }
 
 /// Number of integers from lowest to highest, clamped so that a nonsense range reaches

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "application/Exception.h"
+#include "math/MatrixRegion.h"
 
 namespace Stimora {
 
@@ -18,22 +19,10 @@ const char* const kSizeMismatch = "Matrix size did not matched";
     throw Exception(typeid(MatrixExpression), kind, message);
 }
 
-/// Row-major region reached through `storage`.
-struct Region {
-    double* first;
-    int stride;
-    int rows;
-    int cols;
-
-    double* row(int i) const { return first + static_cast<std::ptrdiff_t>(i) * stride; }
-};
+using Region = MatrixRegion;
 
 Region regionOf(const Matrix& node) {
-    double* first = nullptr;
-    double* origin = nullptr;
-    int stride = 0;
-    node.storage(first, origin, stride);
-    return {first, stride, node.rows(), node.cols()};
+    return MatrixRegion::of(node);
 }
 
 /// The elements an operand of a product, a scalar or a power node reads: its own storage
