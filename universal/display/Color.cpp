@@ -113,14 +113,14 @@ void install(Setter s, Getter g) {
     getter = g;
 }
 
-// Loads gamma values into the display's ramp through the current canvas. False where there
-// is no canvas or the platform refuses the ramp; the caller then calibrates in software.
-bool loadHardwareGamma(double r, double g, double b) {
+// Loads a ramp into the display through the current canvas. False where there is no canvas
+// or the platform refuses the ramp; the caller then calibrates in software.
+template <class Load> bool loadHardware(Load load) {
     Canvas* canvas = currentCanvas();
     if (canvas == nullptr)
         return false;
     try {
-        canvas->setGammaValue(r, g, b);
+        load(*canvas);
     } catch (const Exception&) {
         return false;
     } catch (Exception* e) {
@@ -130,20 +130,13 @@ bool loadHardwareGamma(double r, double g, double b) {
     return true;
 }
 
+bool loadHardwareGamma(double r, double g, double b) {
+    return loadHardware([&](Canvas& canvas) { canvas.setGammaValue(r, g, b); });
+}
+
 bool loadHardwareTables(const std::vector<double>& red, const std::vector<double>& green,
                         const std::vector<double>& blue) {
-    Canvas* canvas = currentCanvas();
-    if (canvas == nullptr)
-        return false;
-    try {
-        canvas->setGammaTable(red, green, blue);
-    } catch (const Exception&) {
-        return false;
-    } catch (Exception* e) {
-        delete e;
-        return false;
-    }
-    return true;
+    return loadHardware([&](Canvas& canvas) { canvas.setGammaTable(red, green, blue); });
 }
 
 void failHardware() {
