@@ -1,5 +1,7 @@
 #include "CanvasFixture.h"
 
+#include <GL/gl.h>
+
 #include <memory>
 #include <vector>
 
@@ -135,6 +137,20 @@ TEST(Registration, OverlayFiguresCollectedBeforeACanvasJoinTheFirstOne) {
         EXPECT_NE(f, static_cast<Figure*>(&overlayGroup())) << "an empty overlay group is not appended";
 }
 
+TEST(Registration, ASecondCanvasShowsItsOwnFrameWhileTheCursorGoesToTheDefaultTarget) {
+    auto first = openWindowCanvas(64, 48);
+    auto second = openWindowCanvas(64, 48);
+    first->clear(Color::red);
+    Mouse::showSoftwareCursor();
+    second->clear(Color::blue);
+    second->flip();
+    Mouse::hideSoftwareCursor();
+    // Rows above the warning bar: the second canvas's frame, on screen (llvmpipe swaps by
+    // copying, so the back buffer still holds it).
+    EXPECT_EQ(countPixels(*second, 0, 0, 64, 10, blue), 64 * 10);
+    EXPECT_EQ(readPixel(*first, 63, 0), red) << "the second canvas's frame stays out of the first";
+}
+
 // ---------------------------------------------------------------- initialisation
 
 TEST(Initialisation, EveryFormOfSetRefusesAnInitialisedCanvas) {
@@ -217,6 +233,17 @@ TEST(Geometry, VisualAngleInPixels) {
     EXPECT_EQ(canvas->degreesToPixelsY(10.0), 255); // 255.326...
     EXPECT_EQ(canvas->degreesToPixelsX(-1.0), -25); // truncated toward zero
     EXPECT_EQ(degreesToPixelsX(1.0), 25);
+    EXPECT_EQ(degreesToPixelsY(10.0), 255);
+    // The queries exist on the current canvas too.
+    EXPECT_EQ(getPixelWidth(), 1024);
+    EXPECT_EQ(getPixelHeight(), 768);
+    EXPECT_DOUBLE_EQ(getFramePeriod(), 1000.0 / 60.0);
+    EXPECT_EQ(getHoldFrames(), canvas->getHoldFrames());
+    EXPECT_EQ(getLastInterval(), canvas->getLastInterval());
+    EXPECT_EQ(getColorDepth(), canvas->getColorDepth());
+    EXPECT_EQ(getRefreshRate(), 60.0);
+    EXPECT_EQ(getCenterX(), 79.5);
+    EXPECT_EQ(getCenterY(), 59.5);
 }
 
 // ---------------------------------------------------------------- the frame
@@ -361,6 +388,29 @@ TEST_F(Clear, BufferCodeOneIsTheBackBufferOtherCodesClearNothing) {
     canvas().clear(Color::green, 3);
     canvas().clear(Color::green, 0);
     EXPECT_EQ(at(10, 10), red);
+}
+
+TEST_F(Clear, EveryCodeSelectsItsBufferAndLeavesTheBackOneSelected) {
+    auto drawBuffer = [] {
+        GLint selected = 0;
+        glGetIntegerv(GL_DRAW_BUFFER, &selected);
+        return selected;
+    };
+    for (int code : {0, 1, 2, 3, 4, 5}) {
+        glDrawBuffer(GL_FRONT);
+        canvas().clear(Color::black, code);
+        EXPECT_EQ(drawBuffer(), GL_BACK) << "code " << code;
+    }
+    // A back-buffer clear goes to the back buffer even when the front one was selected.
+    canvas().clear(Color::red, Canvas::front);
+    glDrawBuffer(GL_FRONT);
+    canvas().clear(Color::green, Canvas::back);
+    EXPECT_EQ(at(10, 10), green);
+    EXPECT_EQ(readPixel(canvas(), 10, 10, Canvas::front), red);
+    glDrawBuffer(GL_FRONT);
+    canvas().clear(Color::blue, 1);
+    EXPECT_EQ(at(10, 10), blue);
+    EXPECT_EQ(readPixel(canvas(), 10, 10, Canvas::front), red);
 }
 
 TEST_F(Clear, BackgroundColourIsBlackUntilSet) {

@@ -446,6 +446,9 @@ TEST_F(ColorTest, SoftwareSwitchMovesHardwareGammaToSoftware) {
     EXPECT_EQ(Color::calibrationMode, Color::gammaValueSoftware);
     EXPECT_EQ(Color::inverseGamma[1], 0.5);
     expectStored(Color(0.25), 0.5, 0.5, 0.5, 1);
+    // The move installs converters only; gray is recomputed when gamma values are applied.
+    expectStored(Color::gray, 0.5, 0.5, 0.5, 1);
+    Color::setSoftwareCalibration(false); // applies the stored values again: software, no canvas
     EXPECT_DOUBLE_EQ(Color::gray.r, std::sqrt(0.5));
 }
 

@@ -251,6 +251,47 @@ TEST_F(Flip, StartingTheCountRestampsTheLastSwap) {
     EXPECT_EQ(canvas().getLastDroppedFrames(), 0);
 }
 
+TEST_F(Flip, StatisticsPanelColoursTheLastIntervalByHowLateItWas) {
+    // The third line, ending at x = width - 12 on baseline 65: rows 49..65.
+    const int w = canvas().getWidth();
+    auto third = [&](const Rgba& colour) { return countPixels(canvas(), w - 100, 46, 98, 21, colour); };
+    const Rgba red{255, 0, 0, 255}, cyan{0, 255, 255, 255}, white{255, 255, 255, 255};
+    canvas().showFrameStatistics();
+    canvas().startFrameCounting();
+    canvas().flip(); // arms the count
+
+    // Late by a refresh: red.
+    wait(33.5);
+    canvas().flip();
+    ASSERT_EQ(canvas().getLastDroppedFrames(), 1);
+    canvas().clear(Color::black);
+    canvas().flip(); // the panel shows the interval before this flip: 33
+    EXPECT_GT(third(red), 0);
+    EXPECT_EQ(third(cyan) + third(white), 0);
+    // "33": two cells, 284..292 and 296..304 for a 320-pixel canvas; none beyond w - 12.
+    EXPECT_GT(countPixels(canvas(), w - 36, 46, 9, 21, red), 0);
+    EXPECT_GT(countPixels(canvas(), w - 24, 46, 9, 21, red), 0);
+    EXPECT_EQ(countPixels(canvas(), w - 11, 46, 11, 21, red), 0);
+    EXPECT_EQ(countPixels(canvas(), w - 48, 46, 12, 21, red), 0);
+
+    // Longer than a period, no refresh missed: cyan.
+    wait(period + 0.5);
+    canvas().flip();
+    ASSERT_EQ(canvas().getLastDroppedFrames(), 0);
+    ASSERT_GT(canvas().getLastInterval(), period);
+    canvas().clear(Color::black);
+    canvas().flip();
+    EXPECT_GT(third(cyan), 0);
+    EXPECT_EQ(third(red) + third(white), 0);
+
+    // Within a period: white (the previous flip came a tenth of a period after its own).
+    canvas().clear(Color::black);
+    canvas().flip();
+    EXPECT_GT(third(white), 0);
+    EXPECT_EQ(third(red) + third(cyan), 0);
+    canvas().hideFrameStatistics();
+}
+
 TEST_F(Flip, FreeFunctionsActOnTheCurrentCanvas) {
     ASSERT_EQ(currentCanvas(), &canvas());
     flip(2);

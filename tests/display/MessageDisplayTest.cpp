@@ -4,6 +4,8 @@
 #include "CanvasFixture.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "display/RasterGlyphs.h"
 #include "figures/Image.h"
@@ -157,6 +159,75 @@ TEST_F(Message, TabAdvancesFifteenPixels) {
     canvas().message("A\tB", 10, 20, white);
     EXPECT_EQ(row(canvas(), 13, 12, 30),
               "." + std::string(3, '#') + std::string(18, '.') + "####" + std::string(4, '.'));
+}
+
+// ---------------------------------------------------------------- wide text (outline font)
+
+// Leftmost and rightmost lit columns of an area, or -1.
+std::pair<int, int> litColumns(Canvas& canvas, int left, int top, int width, int height) {
+    const std::vector<Rgba> pixels = readPixels(canvas, left, top, width, height);
+    int first = -1, last = -1;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (pixels[static_cast<std::size_t>(y * width + x)].lit()) {
+                first = first < 0 || x < first ? x : first;
+                last = x > last ? x : last;
+            }
+    return {first < 0 ? -1 : left + first, last < 0 ? -1 : left + last};
+}
+
+TEST_F(Message, WideTextIsDrawnInTheDefaultFontOnItsBaseline) {
+    EXPECT_EQ(canvas().message(u"Wide", 40, 100, white), 1);
+    // Size 20 with the baseline at y: the glyphs stand above y and start near x.
+    EXPECT_GT(countLit(canvas(), 30, 80, 100, 21), 40);
+    EXPECT_EQ(countLit(canvas(), 0, 103, 320, 137), 0);
+    EXPECT_EQ(countLit(canvas(), 0, 0, 320, 75), 0);
+    const auto [left, right] = litColumns(canvas(), 0, 75, 320, 28);
+    EXPECT_GE(left, 40);
+    EXPECT_LT(left, 44);
+    EXPECT_EQ(canvas().message(u"", 40, 100, white), 0);
+}
+
+TEST_F(Message, WideTextAlignsOnX) {
+    canvas().message(u"Wide", 40, 100, white);
+    const auto [left, right] = litColumns(canvas(), 0, 75, 320, 28);
+    canvas().clear(Color::black);
+    canvas().message(u"Wide", 200, 100, white, 2); // ending at 200: moved by 160 - width
+    const auto [endLeft, endRight] = litColumns(canvas(), 0, 75, 320, 28);
+    canvas().clear(Color::black);
+    canvas().message(u"Wide", 200, 100, white, 1); // centred on 200: moved by 160 - width / 2
+    const auto [midLeft, midRight] = litColumns(canvas(), 0, 75, 320, 28);
+    const int endShift = endLeft - left, midShift = midLeft - left;
+    // The text width is fractional: each edge may round to a neighbouring pixel.
+    EXPECT_NEAR(endRight - right, endShift, 1);
+    EXPECT_NEAR(midRight - right, midShift, 1);
+    EXPECT_LT(endShift, midShift);
+    EXPECT_NEAR(2 * midShift - endShift, 160, 2);
+    EXPECT_LE(endRight, 200);
+}
+
+TEST_F(Message, WideTextCacheKeepsAtMostTenAndNeverDropsTheTextDrawn) {
+    canvas().message(u"A0", 20, 40, white);
+    const std::vector<Rgba> first = readPixels(canvas(), 0, 0, 100, 60);
+    // Eleven more texts push "A0" out of the ten-entry cache; each is drawn as it is added.
+    const char16_t* texts[11] = {u"B1", u"C2", u"D3", u"E4",  u"F5", u"G6",
+                                 u"H7", u"I8", u"J9", u"K10", u"L11"};
+    for (const char16_t* text : texts) {
+        canvas().clear(Color::black);
+        canvas().message(text, 20, 40, white);
+        EXPECT_GT(countLit(canvas(), 0, 0, 100, 60), 20) << "the newest text is drawn";
+    }
+    // Made afresh, it draws exactly as before; a cached one draws again the same way.
+    canvas().clear(Color::black);
+    canvas().message(u"A0", 20, 40, white);
+    EXPECT_TRUE(readPixels(canvas(), 0, 0, 100, 60) == first);
+    canvas().clear(Color::black);
+    canvas().message(u"A0", 20, 40, white);
+    EXPECT_TRUE(readPixels(canvas(), 0, 0, 100, 60) == first);
+    // The free function draws on the current canvas through the same cache.
+    canvas().clear(Color::black);
+    message(u"A0", 20, 40, white);
+    EXPECT_TRUE(readPixels(canvas(), 0, 0, 100, 60) == first);
 }
 
 TEST_F(Message, SampleOfEveryPrintableGlyph) {

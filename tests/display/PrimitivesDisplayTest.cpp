@@ -241,6 +241,23 @@ TEST_F(Ellipses, FilledEllipseStaysInsideItsBoxAndIsSymmetricAcross) {
     EXPECT_EQ(middle, std::string(middle.rbegin(), middle.rend()));
 }
 
+TEST_F(Ellipses, ListIsScaledToTheWidthAndOneMoreThanTheHeight) {
+    // Box 20..59 both ways: the unit circle is stretched 40 wide and 41 high from (20, 20).
+    canvas().ellipse(box(20, 20, 59, 59), Color::white);
+    auto litRows = [](int x) {
+        std::string s;
+        for (const Rgba& p : readPixels(canvas(), x, 0, 1, 70))
+            s += p.lit() ? '#' : '.';
+        return s;
+    };
+    const std::string tall = std::string(20, '.') + std::string(41, '#') + std::string(9, '.');
+    const std::string wide = std::string(20, '.') + std::string(40, '#') + std::string(10, '.');
+    EXPECT_EQ(litRows(39), tall);
+    EXPECT_EQ(litRows(40), tall);
+    EXPECT_EQ(row(canvas(), 0, 39, 70), wide);
+    EXPECT_EQ(row(canvas(), 0, 40, 70), wide);
+}
+
 TEST_F(Ellipses, OutlineLeavesTheInsideEmpty) {
     canvas().ellipse(Ellipse(40, -1, Point(60, 60)), Stroke(Color::green));
     EXPECT_FALSE(at(60, 60).lit());

@@ -3,6 +3,7 @@
 
 #include "CanvasFixture.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,8 +11,10 @@
 #include "PlatformTesting.h"
 #include "devices/Keyboard.h"
 #include "devices/Mouse.h"
+#include "experiment/ProcedureHost.h"
 #include "experiment/VariableConsole.h"
 #include "experiment/VariableList.h"
+#include "figures/Group.h"
 
 namespace Stimora::Testing {
 namespace {
@@ -126,6 +129,23 @@ void expectNear(const Rgba& p, double r, double g, double b) {
     EXPECT_NEAR(p.b, b, 1.5) << p;
 }
 
+// Bounding box of text brightness in an area: left, top, right, bottom (-1s when none).
+std::vector<int> textBox(Canvas& canvas, int left, int top, int width, int height) {
+    const std::vector<Rgba> pixels = readPixels(canvas, left, top, width, height);
+    std::vector<int> box{-1, -1, -1, -1};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (pixels[static_cast<std::size_t>(y * width + x)].r > 150) {
+                if (box[0] < 0 || left + x < box[0])
+                    box[0] = left + x;
+                if (box[1] < 0)
+                    box[1] = top + y;
+                box[2] = std::max(box[2], left + x);
+                box[3] = top + y;
+            }
+    return box;
+}
+
 TEST_F(VariableConsoleDisplay, PanelCoversTwoHundredTwentyByTwentyPixelsPerRow) {
     VariableConsole console(&list);
     console.draw(canvas());
@@ -166,6 +186,72 @@ TEST_F(VariableConsoleDisplay, BarsShowTheRatioAndTheHoveredRow) {
     expectNear(at(111, 24), 64, 64, 64);
     expectNear(at(100, 44), r3, r3, b3);
     saveBackBuffer(canvas(), "variable_console");
+}
+
+TEST_F(VariableConsoleDisplay, BarRunsFromTenPixelsInToTwoHundredTimesTheRatioAndTwelveRowsUp) {
+    fakes[0]->position = 0.5;
+    VariableConsole console(&list);
+    console.setDatum(Point(300, 200));
+    console.draw(canvas()); // pointer far below: no row hovered
+    const double r3 = 51 * 0.4 + 64 * 0.6, b3 = 248 * 0.4 + 64 * 0.6;
+    // Row 0's baseline is y0 + 15 = 215: the bar covers 310..410 by 203..215.
+    expectNear(at(310, 203), r3, r3, b3);
+    expectNear(at(410, 203), r3, r3, b3);
+    expectNear(at(310, 215), r3, r3, b3);
+    expectNear(at(410, 215), r3, r3, b3);
+    expectNear(at(309, 209), 64, 64, 64);
+    expectNear(at(411, 209), 64, 64, 64);
+    expectNear(at(360, 202), 64, 64, 64);
+    expectNear(at(360, 216), 64, 64, 64);
+    // Row 1 (ratio 0) starts its one-pixel bar 20 rows lower.
+    expectNear(at(310, 223), r3, r3, b3);
+    expectNear(at(310, 222), 64, 64, 64);
+}
+
+TEST_F(VariableConsoleDisplay, TextsMoveWithTheDatum) {
+    fakes[0]->text = "42";
+    VariableConsole console(&list);
+    console.draw(canvas());
+    const std::vector<int> atOrigin = textBox(canvas(), 0, 0, 240, 20);
+    ASSERT_GE(atOrigin[0], 10) << "the label starts at x0 + 10";
+    EXPECT_LE(atOrigin[0], 14);
+    EXPECT_EQ(atOrigin[2], 210) << "the value field starts at x0";
+    EXPECT_LE(atOrigin[3], 15) << "the baseline is the text's bottom edge";
+
+    canvas().clear(Color::black);
+    console.setDatum(Point(300, 200));
+    console.draw(canvas());
+    EXPECT_EQ(textBox(canvas(), 300, 200, 240, 20),
+              (std::vector<int>{atOrigin[0] + 300, atOrigin[1] + 200, atOrigin[2] + 300, atOrigin[3] + 200}));
+    EXPECT_EQ(textBox(canvas(), 0, 0, 240, 20), (std::vector<int>{-1, -1, -1, -1}));
+}
+
+TEST_F(VariableConsoleDisplay, HoveredRowAndRatioAreMeasuredFromTheDatum) {
+    VariableConsole console(&list);
+    console.setDatum(Point(300, 200));
+    moveMouse(410, 190); // half a row above the panel: floor gives -1, not 0
+    console.draw(canvas());
+    EXPECT_EQ(console.hovered, -1);
+    platformPostButtonEvent(0, true);
+    settle(console);
+    for (auto& f : fakes)
+        EXPECT_TRUE(f->ratios.empty());
+    platformPostButtonEvent(0, false);
+    settle(console);
+
+    moveMouse(410, 225); // row 1, halfway along its bar
+    console.draw(canvas());
+    EXPECT_EQ(console.hovered, 1);
+    platformPostButtonEvent(0, true);
+    settle(console);
+    ASSERT_FALSE(fakes[1]->ratios.empty());
+    EXPECT_EQ(fakes[1]->ratios.back(), 0.5);
+    moveMouse(305, 225); // left of x0 + 10: ignored
+    const std::size_t calls = fakes[1]->ratios.size();
+    console.draw(canvas());
+    EXPECT_EQ(fakes[1]->ratios.size(), calls);
+    platformPostButtonEvent(0, false);
+    settle(console);
 }
 
 TEST_F(VariableConsoleDisplay, SelectedRowIsWhiteAndTheOthersGrey) {
@@ -313,6 +399,36 @@ TEST_F(VariableConsoleDisplay, RealVariablesChangeThroughTheirOwnSteps) {
     key(vkShift, false);
     settle(console);
     EXPECT_EQ(interval, 6);
+}
+
+Canvas* overlayOwner = nullptr;
+bool consoleInOverlay = false;
+bool cursorOn = false;
+
+void hostedRoutine() {
+    const std::vector<Figure*>& overlay = overlayOwner->overlay;
+    consoleInOverlay = !overlay.empty() && dynamic_cast<VariableConsole*>(overlay.back()) != nullptr;
+    cursorOn = Mouse::softwareCursorShown();
+}
+
+TEST_F(VariableConsoleDisplay, HostRunPutsTheConsoleIntoTheCanvasOverlayOnceACanvasExists) {
+    ASSERT_EQ(isCanvasTarget(), &canvas());
+    overlayOwner = &canvas();
+    const std::size_t before = canvas().overlay.size();
+    const std::size_t inGroup = overlayGroup().size();
+    {
+        ExperimentalMethods::ProcedureHost host;
+        host.setRoutine(&hostedRoutine);
+        host.run();
+        EXPECT_TRUE(consoleInOverlay);
+        EXPECT_TRUE(cursorOn);
+        ASSERT_EQ(canvas().overlay.size(), before + 1);
+        EXPECT_EQ(canvas().overlay.back(), &host.console);
+        EXPECT_EQ(overlayGroup().size(), inGroup) << "not the group: a canvas exists";
+    }
+    EXPECT_EQ(canvas().overlay.size(), before);
+    Mouse::hideSoftwareCursor();
+    overlayOwner = nullptr;
 }
 
 } // namespace

@@ -329,7 +329,7 @@ TEST_F(PngFromConvert, TransparentPaletteEntryBecomesAlpha) {
     EXPECT_EQ(image.getPix(2, 1).a, 0.0);
 }
 
-TEST_F(PngFromConvert, RgbWithTransparentColourBecomesRgba) {
+TEST_F(PngFromConvert, RgbWithTransparentColourStaysRgb) {
     const std::string path = pathOf("rgb-trns.png");
     ASSERT_EQ(
         run("convert -size 3x2 xc:black -fill red -draw 'point 0,0' -transparent black PNG24:'" + path + "'")
@@ -337,9 +337,29 @@ TEST_F(PngFromConvert, RgbWithTransparentColourBecomesRgba) {
         0);
     ASSERT_EQ(headerOf(path).colorType, 2);
     Image image(path);
-    EXPECT_EQ(image.getLayout(), Image::RGBA);
+    // Colour type 2 reads as RGB whatever ancillary chunks it carries.
+    EXPECT_EQ(image.getLayout(), Image::RGB);
     EXPECT_EQ(image.getPix(0, 0), raw(1, 0, 0, 1));
-    EXPECT_EQ(image.getPix(1, 1), raw(0, 0, 0, 0));
+    EXPECT_EQ(image.getPix(1, 1), raw(0, 0, 0, 1));
+}
+
+TEST(PngBridgeLoad, GreyWithTransparentLevelStaysGrey) {
+    const std::string seed = pathOf("grey-seed.png");
+    pattern(Image::GRAY, 4, 2).save(seed);
+    Bytes bytes = readFile(seed);
+    const std::vector<Chunk> chunks = chunksOf(bytes);
+    ASSERT_FALSE(chunks.empty());
+    ASSERT_EQ(chunks[0].type, "IHDR");
+    // A tRNS chunk naming grey level 10 (the top-left pixel) transparent, right after IHDR.
+    Bytes trns = {0, 0, 0, 2, 't', 'R', 'N', 'S', 0, 10, 0, 0, 0, 0};
+    writeBig(trns, 10, crc32(&trns[4], 6));
+    const std::size_t after = chunks[0].offset + 12 + chunks[0].length;
+    bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(after), trns.begin(), trns.end());
+    writeFile(pathOf("grey-trns.png"), bytes);
+
+    Image image(pathOf("grey-trns.png"));
+    EXPECT_EQ(image.getLayout(), Image::GRAY);
+    expectSamePixels(image, pattern(Image::GRAY, 4, 2));
 }
 
 TEST(PngBridgeLoad, HostileTextChunkLengthIsRefusedWithoutAllocating) {

@@ -165,6 +165,27 @@ TEST(RandomDraws, MatrixFormsFillStorageOrder) {
     }
 }
 
+TEST(RandomDraws, MatrixFormsFillTheRegionOfAViewRowAfterRow) {
+    const std::vector<double> raw = rawSequence(41, 4);
+    Matrix m(3, 3);
+    Interval rows, cols;
+    MatrixExpression view = m(2 <= rows <= 3, 1 <= cols <= 2);
+    seed(41);
+    Stimora::random(view, 2.0);
+    EXPECT_EQ(m.at(2, 1), (raw[0] - 1.0) * 2.0);
+    EXPECT_EQ(m.at(2, 2), (raw[1] - 1.0) * 2.0);
+    EXPECT_EQ(m.at(3, 1), (raw[2] - 1.0) * 2.0);
+    EXPECT_EQ(m.at(3, 2), (raw[3] - 1.0) * 2.0);
+    for (int j = 1; j <= 3; ++j)
+        EXPECT_EQ(m.at(1, j), 0.0) << j;
+    EXPECT_EQ(m.at(2, 3), 0.0);
+    EXPECT_EQ(m.at(3, 3), 0.0);
+
+    Matrix empty;
+    EXPECT_NO_THROW(Stimora::random(empty));
+    EXPECT_THROW(Stimora::random(empty, 1.0, 0.0), Exception);
+}
+
 TEST(ShuffledIndices, IsAPermutationDrawnWithRand) {
     std::int32_t values[50];
     std::srand(123);

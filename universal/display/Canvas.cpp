@@ -444,6 +444,9 @@ Canvas& Canvas::flip(int frames) {
     if (statisticsShown)
         drawStatistics();
     drawSoftwareCursor();
+    // The cursor goes to the default drawing target, which may be another canvas: finish
+    // and swap in this one's context.
+    activate();
     glFinish();
 
     // Hold the frame now on screen for its refreshes; a one-refresh frame only needs a
@@ -547,16 +550,14 @@ Canvas& Canvas::clear(const Color& color, int buffer) {
     activate();
     applyClearColor(color);
     // Code 1 is read as the back buffer: the frame being drawn is the one buffer a caller
-    // can mean without naming it.
-    // Between operations the draw buffer is always the back buffer, so only a clear of the
-    // front buffer has to switch (a redundant switch costs a pipeline flush in the driver).
-    if (buffer == 1 || buffer == back) {
+    // can mean without naming it. The buffer is selected even when it is the back one, and
+    // the back buffer afterwards whatever the code, so a draw buffer left on the front by
+    // other code never takes a clear meant for the frame being drawn.
+    if (buffer == 1 || buffer == back || buffer == front) {
+        glDrawBuffer(buffer == front ? GL_FRONT : GL_BACK);
         glClear(GL_COLOR_BUFFER_BIT);
-    } else if (buffer == front) {
-        glDrawBuffer(GL_FRONT);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glDrawBuffer(GL_BACK);
     }
+    glDrawBuffer(GL_BACK);
     return *this;
 }
 
@@ -1531,6 +1532,21 @@ int degreesToPixelsX(double degrees) {
 }
 int degreesToPixelsY(double degrees) {
     return the().degreesToPixelsY(degrees);
+}
+int getPixelWidth() {
+    return the().getPixelWidth();
+}
+int getPixelHeight() {
+    return the().getPixelHeight();
+}
+double getFramePeriod() {
+    return the().getFramePeriod();
+}
+int getHoldFrames() {
+    return the().getHoldFrames();
+}
+double getLastInterval() {
+    return the().getLastInterval();
 }
 Canvas& pix(double x, double y, const Color& color) {
     return the().pix(x, y, color);

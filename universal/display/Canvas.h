@@ -396,6 +396,11 @@ Canvas& setGeometry(double physicalWidth, double physicalHeight, double viewingD
                     int pixelHeight);
 int degreesToPixelsX(double degrees);
 int degreesToPixelsY(double degrees);
+int getPixelWidth();
+int getPixelHeight();
+double getFramePeriod();
+int getHoldFrames();
+double getLastInterval();
 Canvas& pix(double x, double y, const Color& color);
 Canvas& pix(const Point& point, const Color& color);
 Canvas& points(int count, const double* xs, const double* ys, const Color* colors);

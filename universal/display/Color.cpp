@@ -356,10 +356,10 @@ void Color::setSoftwareCalibration(bool on) {
     preferSoftware = on;
     if (on) {
         if (calibrationMode == gammaValueHardware) {
+            // A move, not an application of gamma values: gray keeps its stored value.
             for (int i = 0; i < 3; ++i)
                 inverseGamma[i] = 1.0 / gamma[i];
             install(gammaSet, gammaGet);
-            gray.set(0.5, 0.5, 0.5, 1.0);
             calibrationMode = gammaValueSoftware;
         } else if (calibrationMode == gammaTableHardware) {
             install(tableSet, tableGet);

@@ -105,7 +105,8 @@ public:
     // Predefined colours (stored values, made with the identity calibration).
     static Color white;
     static Color black;
-    /// Recomputed from (0.5, 0.5, 0.5, 1) whenever a software gamma value is applied.
+    /// Recomputed from (0.5, 0.5, 0.5, 1) whenever gamma values are applied in software
+    /// (not when setSoftwareCalibration moves a hardware calibration).
     static Color gray;
     static Color red;
     static Color green;

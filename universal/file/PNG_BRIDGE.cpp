@@ -54,11 +54,12 @@ bool readHeader(png_structp png, png_infop info, std::FILE* file, ReadLayout* la
     int interlace = 0;
     png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, &interlace, nullptr, nullptr);
 
-    // Bring every form to 8 bits per component in grey, RGB or RGBA.
-    const bool transparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    // Bring every form to 8 bits per component. The colour type alone picks the layout: grey
+    // reads as GRAY and RGB as RGB (a tRNS colour key on them is not applied), every other
+    // type as RGBA.
     if (colorType == PNG_COLOR_TYPE_PALETTE) {
         png_set_palette_to_rgb(png);
-        if (transparency) {
+        if (png_get_valid(png, info, PNG_INFO_tRNS) != 0) {
             png_set_tRNS_to_alpha(png);
         } else {
             png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER); // palettes read as RGBA
@@ -67,10 +68,7 @@ bool readHeader(png_structp png, png_infop info, std::FILE* file, ReadLayout* la
         if (colorType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) {
             png_set_expand_gray_1_2_4_to_8(png);
         }
-        if (transparency) {
-            png_set_tRNS_to_alpha(png);
-        }
-        if (colorType == PNG_COLOR_TYPE_GRAY_ALPHA || (colorType == PNG_COLOR_TYPE_GRAY && transparency)) {
+        if (colorType == PNG_COLOR_TYPE_GRAY_ALPHA) {
             png_set_gray_to_rgb(png); // there is no grey-with-alpha layout
         }
     }

@@ -13,9 +13,10 @@ namespace Stimora {
 namespace IMAGE_FORMATS {
 
 /// Reads and writes Images as PNG files through libpng. Any PNG is read (palette, grey with
-/// alpha, 1 to 16 bits, interlaced) and becomes an 8-bit GRAY, RGB or RGBA BYTE image whose
-/// top file row is the last row of the image buffer; BYTE images are written as 8-bit grey,
-/// RGB or RGBA. Failures raise an Exception attributed to PNG_BRIDGE.
+/// alpha, 1 to 16 bits, interlaced) and becomes an 8-bit BYTE image, GRAY for grey files, RGB
+/// for RGB files (a tRNS colour key is not applied), RGBA for the rest, whose top file row is
+/// the last row of the image buffer; BYTE images are written as 8-bit grey, RGB or RGBA.
+/// Failures raise an Exception attributed to PNG_BRIDGE.
 class PNG_BRIDGE : public IMAGE_FORMAT {
 public:
     /// No file open.

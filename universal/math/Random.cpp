@@ -3,6 +3,7 @@
 #include "application/Exception.h"
 #include "devices/Clock.h"
 #include "math/Matrix.h"
+#include "math/MatrixRegion.h"
 
 #include <dSFMT.h>
 
@@ -26,6 +27,19 @@ dsfmt_t& generator() {
 void checkMinMax(double min, double max) {
     if (max - min < 0)
         throw Exception("min exceeds max in random(min, max)");
+}
+
+// Every element of a matrix, or of the region a view selects, row after row. A matrix
+// without storage has no element to fill.
+template <class Draw> void fillElements(Matrix& values, Draw draw) {
+    if (!values.hasOwnStorage() || !values.isAllocated() || values.rows() <= 0 || values.cols() <= 0)
+        return;
+    const MatrixRegion region = MatrixRegion::of(values);
+    for (int i = 0; i < region.rows; ++i) {
+        double* row = region.row(i);
+        for (int j = 0; j < region.cols; ++j)
+            row[j] = draw();
+    }
 }
 
 } // namespace
@@ -78,15 +92,16 @@ void random(double* values, int count, double min, double max) {
 }
 
 void random(Matrix& values) {
-    random(values.data(), values.data() ? values.size() : 0);
+    fillElements(values, [] { return random(); });
 }
 
 void random(Matrix& values, double max) {
-    random(values.data(), values.data() ? values.size() : 0, max);
+    fillElements(values, [max] { return random(max); });
 }
 
 void random(Matrix& values, double min, double max) {
-    random(values.data(), values.data() ? values.size() : 0, min, max);
+    checkMinMax(min, max);
+    fillElements(values, [min, max] { return min + (max - min) * random(); });
 }
 
 void shuffledIndices(std::int32_t* values, int count) {

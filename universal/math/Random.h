@@ -38,7 +38,8 @@ void random(double* values, int count, double max);
 /// Fills count doubles as random(min, max) does; checks min and max once, before filling.
 void random(double* values, int count, double min, double max);
 
-/// Fills every element of the matrix, in storage order, with a double in [0, 1).
+/// Fills every element of the matrix, in storage order, with a double in [0, 1). A view
+/// fills the region it selects, row after row; a matrix without storage is left as it is.
 void random(Matrix& values);
 /// Fills every element as random(max) does.
 void random(Matrix& values, double max);
