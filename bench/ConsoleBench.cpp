@@ -18,13 +18,14 @@
 #include "experiment/VariableList.h"
 #include "figures/Letters.h"
 
+#include "../tests/support/CountingAllocations.h"
 #include "BenchSupport.h"
-#include "CountingAllocations.h"
 
 namespace {
 
 using namespace Stimora;
 using namespace Stimora::Bench;
+using namespace Stimora::Testing;
 using namespace Stimora::ExperimentalMethods;
 
 void consoleFrame(benchmark::State& state) {

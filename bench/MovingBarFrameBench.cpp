@@ -12,13 +12,14 @@
 #include "display/Canvas.h"
 #include "figures/Rectangle.h"
 
+#include "../tests/support/CountingAllocations.h"
 #include "BenchSupport.h"
-#include "CountingAllocations.h"
 
 namespace {
 
 using namespace Stimora;
 using namespace Stimora::Bench;
+using namespace Stimora::Testing;
 
 // Bar width 3, interval 2, eccentricity 40 on 1024 x 768: path 648, 108 bars a row, 6 apart.
 constexpr int screenWidth = 1024, screenHeight = 768;

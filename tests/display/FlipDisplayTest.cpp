@@ -1,4 +1,5 @@
 #include "CanvasFixture.h"
+#include "CountingAllocations.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -7,40 +8,6 @@
 #include "application/Exception.h"
 #include "devices/Clock.h"
 #include "devices/Mouse.h"
-
-// Counts allocations while armed, to show that a flip allocates nothing. AddressSanitizer
-// brings its own operator new family, which a partial replacement would mismatch: there the
-// count is not taken.
-#if defined(__SANITIZE_ADDRESS__)
-#define STIMORA_COUNT_ALLOCATIONS 0
-#else
-#define STIMORA_COUNT_ALLOCATIONS 1
-#endif
-
-namespace {
-bool countingAllocations = false;
-int allocations = 0;
-} // namespace
-
-#if STIMORA_COUNT_ALLOCATIONS
-void* operator new(std::size_t size) {
-    if (countingAllocations)
-        ++allocations;
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-// The replacement pair is malloc/free throughout; GCC cannot see that across inlining.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-#pragma GCC diagnostic pop
-#endif
 
 namespace Stimora::Testing {
 namespace {
