@@ -96,6 +96,15 @@ protected:
             console.draw(canvas());
         console.draw(canvas());
     }
+    // Presses and releases the left button where the pointer is: no variable may change.
+    void clickChangesNothing(VariableConsole& console) {
+        platformPostButtonEvent(0, true);
+        settle(console);
+        for (auto& f : fakes)
+            EXPECT_TRUE(f->ratios.empty());
+        platformPostButtonEvent(0, false);
+        settle(console);
+    }
 
     static std::unique_ptr<Canvas> screen;
     std::vector<std::unique_ptr<FakeVariable>> fakes;
@@ -232,12 +241,7 @@ TEST_F(VariableConsoleDisplay, HoveredRowAndRatioAreMeasuredFromTheDatum) {
     moveMouse(410, 190); // half a row above the panel: floor gives -1, not 0
     console.draw(canvas());
     EXPECT_EQ(console.hovered, -1);
-    platformPostButtonEvent(0, true);
-    settle(console);
-    for (auto& f : fakes)
-        EXPECT_TRUE(f->ratios.empty());
-    platformPostButtonEvent(0, false);
-    settle(console);
+    clickChangesNothing(console);
 
     moveMouse(410, 225); // row 1, halfway along its bar
     console.draw(canvas());
@@ -374,12 +378,7 @@ TEST_F(VariableConsoleDisplay, PressOutsideThePanelRowsChangesNothing) {
     moveMouse(110, 200); // row 10: no such row
     console.draw(canvas());
     EXPECT_EQ(console.hovered, 10);
-    platformPostButtonEvent(0, true);
-    settle(console);
-    for (auto& f : fakes)
-        EXPECT_TRUE(f->ratios.empty());
-    platformPostButtonEvent(0, false);
-    settle(console);
+    clickChangesNothing(console);
 }
 
 TEST_F(VariableConsoleDisplay, RealVariablesChangeThroughTheirOwnSteps) {
