@@ -7,10 +7,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <typeinfo>
 
 #include "Display.h"
+#include "Platform.h"
 #include "PlatformVideo.h"
 #include "application/Exception.h"
 #include "display/Color.h"
@@ -68,6 +71,21 @@ int validDisplay(int index) {
     return (index >= 0 && index < SDL_GetNumVideoDisplays()) ? index : 0;
 }
 
+// The simulated refresh rate asked for in the environment: 0 when none is asked for.
+double simulatedRate() {
+    const char* text = SDL_getenv("STIMORA_SIMULATED_REFRESH");
+    if (text == nullptr || *text == '\0')
+        return 0.0;
+    char* end = nullptr;
+    const double hz = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !(hz > 0.0 && hz <= 1000000.0))
+        throw Exception(typeid(APICanvasProperties), "API ERROR",
+                        std::string("STIMORA_SIMULATED_REFRESH must be a refresh rate in Hz above 0 and at "
+                                    "most 1000000, not \"") +
+                            text + "\".");
+    return hz;
+}
+
 // Whole Hz; anything that is not a finite non-negative rate asks for no particular rate.
 int wholeHz(double rate) {
     if (!(rate >= 0.0 && rate < 100000.0))
@@ -82,6 +100,10 @@ struct APICanvasProperties::Impl {
     SDL_GLContext context = nullptr;
     bool cursorHidden = false;
     SDL_DisplayMode mode{};
+    // The paced refresh grid: counter value of its first boundary, and its period in ticks.
+    std::int64_t gridOrigin = 0;
+    double gridPeriod = 0.0;
+    bool gridStarted = false;
 };
 
 bool platformStartVideo() {
@@ -106,6 +128,7 @@ bool platformStartVideo() {
     SDL_StopTextInput();
     SDL_EventState(SDL_TEXTINPUT, SDL_IGNORE);
     SDL_EventState(SDL_TEXTEDITING, SDL_IGNORE);
+    platformStampInput();
     return true;
 }
 
@@ -261,7 +284,17 @@ void APICanvasProperties::setUpContext() {
         fail(contextFailed);
     if (SDL_GL_MakeCurrent(impl->window, impl->context) != 0)
         fail(contextFailed);
-    vsyncEnabled = SDL_GL_SetSwapInterval(1) == 0;
+    if (const double hz = simulatedRate(); hz > 0.0) {
+        // The simulated refresh replaces the driver's: swaps must not wait twice.
+        SDL_GL_SetSwapInterval(0);
+        refreshRate = hz;
+        vsyncEnabled = simulatedRefresh = paced = true;
+    } else {
+        vsyncEnabled = SDL_GL_SetSwapInterval(1) == 0;
+        // Without the driver's synchronisation, frames are still paced to the refresh so that a
+        // count of frames keeps meaning a duration.
+        paced = !vsyncEnabled;
+    }
 }
 
 void APICanvasProperties::finishCreation() {
@@ -283,8 +316,26 @@ void APICanvasProperties::makeCurrent() {
 }
 
 void APICanvasProperties::swapBuffers() {
-    if (created)
+    if (!created)
+        return;
+    if (!paced) {
         SDL_GL_SwapWindow(impl->window);
+        return;
+    }
+    // As a display's refresh does, the swap returns at the next boundary of the grid after the
+    // moment it was asked for; the return, which the canvas stamps as the onset, is then exact
+    // whatever the window system's own latency.
+    const std::int64_t asked = platformCounter();
+    SDL_GL_SwapWindow(impl->window);
+    if (!impl->gridStarted) {
+        impl->gridOrigin = platformCounter();
+        impl->gridPeriod = static_cast<double>(platformCounterFrequency()) / refreshRate;
+        impl->gridStarted = true;
+        return;
+    }
+    const double elapsed = static_cast<double>(asked - impl->gridOrigin);
+    const double boundary = (std::floor(elapsed / impl->gridPeriod) + 1.0) * impl->gridPeriod;
+    platformWaitUntil(impl->gridOrigin + static_cast<std::int64_t>(std::llround(boundary)), true);
 }
 
 void APICanvasProperties::setGammaValue(double r, double g, double b) {

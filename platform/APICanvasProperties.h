@@ -27,7 +27,8 @@ public:
     APICanvasProperties(const APICanvasProperties&) = delete;
     APICanvasProperties& operator=(const APICanvasProperties&) = delete;
 
-    /// Presents the back buffer (at the next vertical refresh when vsyncEnabled).
+    /// Presents the back buffer: at the next vertical refresh when the driver synchronises,
+    /// else at the next boundary of a refresh grid kept in software (paced).
     void swapBuffers();
     /// Makes this canvas's OpenGL context the current one on the calling thread.
     void makeCurrent();
@@ -46,7 +47,14 @@ public:
     void release();
 
     bool created = false;
+    /// Swaps are refresh-locked: by the driver, or by the simulated refresh
+    /// (STIMORA_SIMULATED_REFRESH=<Hz>).
     bool vsyncEnabled = false;
+    /// Swaps wait for a software refresh grid of period 1000 / refreshRate ms, started at the
+    /// first swap: the simulated refresh, or the stand-in where the driver cannot synchronise.
+    bool paced = false;
+    /// The refresh is simulated (STIMORA_SIMULATED_REFRESH), not the display's.
+    bool simulatedRefresh = false;
     bool fullScreen = false;
     int width = 0;
     int height = 0;

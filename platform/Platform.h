@@ -13,6 +13,10 @@ namespace Stimora {
 std::int64_t platformCounter();
 /// Ticks per second of that counter; 0 where the host has none.
 std::int64_t platformCounterFrequency();
+/// Returns once the counter reaches target. Reads the window system about every quarter
+/// millisecond meanwhile (platformSampleInput). With rest, sleeps in short slices until
+/// about a millisecond before target and spins only for the rest.
+void platformWaitUntil(std::int64_t target, bool rest);
 
 // ---- process
 /// Sets the process priority class given as the Windows class value (0x80 high, 0x20 normal,
@@ -57,5 +61,23 @@ void platformKeyboardState(unsigned char state[256]);
 void platformCursorPosition(int& x, int& y);
 /// Moves the cursor to a screen position.
 void platformSetCursorPosition(int x, int y);
+
+/// A key or mouse-button transition with the time it was read from the window system.
+struct InputTransition {
+    int code = 0;       ///< virtual-key code, or button 0 left, 1 right, 2 middle
+    int sharedCode = 0; ///< the shared code of a doubled modifier (0x10 for either Shift), else 0
+    bool down = false;
+    std::int64_t counter = 0; ///< the framework clock's count when it was read
+    int x = 0, y = 0;         ///< buttons: cursor position in screen pixels
+};
+/// Reads what the window system has sent so far into the message queue (taking nothing off
+/// it), stamping key and button transitions as they arrive. Allocates nothing.
+void platformSampleInput();
+/// Takes the oldest stamped key transition; false when there is none.
+bool platformNextKeyTransition(InputTransition& transition);
+/// Takes the oldest stamped mouse-button transition; false when there is none.
+bool platformNextButtonTransition(InputTransition& transition);
+/// Drops the stamped key transitions (keys true) or button transitions (keys false).
+void platformClearTransitions(bool keys);
 
 } // namespace Stimora

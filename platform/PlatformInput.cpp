@@ -13,6 +13,7 @@
 #include "Platform.h"
 #include "PlatformTesting.h"
 #include "PlatformVideo.h"
+#include "devices/Clock.h"
 
 namespace Stimora {
 
@@ -206,6 +207,90 @@ struct KeyTable {
 
 KeyTable keyTable;
 
+// SDL numbers buttons left 1, middle 2, right 3; the framework left 0, right 1, middle 2.
+int frameworkButton(int sdlButton) {
+    switch (sdlButton) {
+    case SDL_BUTTON_LEFT:
+        return 0;
+    case SDL_BUTTON_RIGHT:
+        return 1;
+    case SDL_BUTTON_MIDDLE:
+        return 2;
+    default:
+        return -1;
+    }
+}
+
+// Key and button transitions in arrival order, each stamped when SDL took it from the window
+// system. Fixed rings: stamping happens inside SDL's queueing and must not allocate. A full
+// ring gives up its oldest entry, so the responses an experiment is waiting for are kept.
+class TransitionRing {
+public:
+    void push(const InputTransition& transition) {
+        if (count == capacity) {
+            head = (head + 1) % capacity;
+            --count;
+        }
+        slots[(head + count) % capacity] = transition;
+        ++count;
+    }
+    bool pop(InputTransition& transition) {
+        if (count == 0)
+            return false;
+        transition = slots[head];
+        head = (head + 1) % capacity;
+        --count;
+        return true;
+    }
+    void clear() { head = count = 0; }
+
+private:
+    static constexpr int capacity = 1024;
+    InputTransition slots[capacity];
+    int head = 0, count = 0;
+};
+
+TransitionRing keyTransitions, buttonTransitions;
+
+int SDLCALL stampTransition(void*, SDL_Event* event) {
+    InputTransition transition;
+    switch (event->type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+        const KeyCodes codes = codesOf(event->key.keysym.scancode);
+        if (event->key.repeat != 0 || codes.own == 0)
+            break; // auto-repeat is no transition
+        transition.counter = Clock::counterNow();
+        transition.code = codes.own;
+        transition.sharedCode = codes.shared;
+        transition.down = event->type == SDL_KEYDOWN;
+        keyTransitions.push(transition);
+        break;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        transition.counter = Clock::counterNow();
+        transition.code = frameworkButton(event->button.button);
+        if (transition.code < 0)
+            break;
+        transition.down = event->type == SDL_MOUSEBUTTONDOWN;
+        transition.x = event->button.x;
+        transition.y = event->button.y;
+        if (SDL_Window* window = SDL_GetWindowFromID(event->button.windowID)) {
+            int left = 0, top = 0;
+            SDL_GetWindowPosition(window, &left, &top);
+            transition.x += left;
+            transition.y += top;
+        }
+        buttonTransitions.push(transition);
+        break;
+    }
+    default:
+        break;
+    }
+    return 0;
+}
+
 bool eventsRunning() {
     return SDL_WasInit(SDL_INIT_EVENTS) != 0;
 }
@@ -215,6 +300,7 @@ void startEvents() {
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         SDL_InitSubSystem(SDL_INIT_EVENTS);
     }
+    platformStampInput();
 }
 
 [[noreturn]] void endProcess() {
@@ -232,20 +318,6 @@ void postQuit() {
 
 bool altHeld(const SDL_KeyboardEvent& key) {
     return (key.keysym.mod & KMOD_ALT) != 0 || (keyTable.state[vkAlt] & 0x80) != 0;
-}
-
-// SDL numbers buttons left 1, middle 2, right 3; the framework left 0, right 1, middle 2.
-int frameworkButton(int sdlButton) {
-    switch (sdlButton) {
-    case SDL_BUTTON_LEFT:
-        return 0;
-    case SDL_BUTTON_RIGHT:
-        return 1;
-    case SDL_BUTTON_MIDDLE:
-        return 2;
-    default:
-        return -1;
-    }
 }
 
 // SDL's own sentinel that ends a polling loop; it carries no message.
@@ -306,6 +378,31 @@ PumpedMessage platformPumpMessage() {
         break;
     }
     return message;
+}
+
+void platformStampInput() {
+    if (!eventsRunning())
+        return;
+    // Removing first keeps a single watch however often events are started.
+    SDL_DelEventWatch(stampTransition, nullptr);
+    SDL_AddEventWatch(stampTransition, nullptr);
+}
+
+void platformSampleInput() {
+    if (eventsRunning())
+        SDL_PumpEvents();
+}
+
+bool platformNextKeyTransition(InputTransition& transition) {
+    return keyTransitions.pop(transition);
+}
+
+bool platformNextButtonTransition(InputTransition& transition) {
+    return buttonTransitions.pop(transition);
+}
+
+void platformClearTransitions(bool keys) {
+    (keys ? keyTransitions : buttonTransitions).clear();
 }
 
 void platformKeyboardState(unsigned char state[256]) {
@@ -409,6 +506,8 @@ void platformDiscardInput() {
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     }
     keyTable = KeyTable();
+    keyTransitions.clear();
+    buttonTransitions.clear();
 }
 
 int platformPendingEvents() {

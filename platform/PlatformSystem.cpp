@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include <pwd.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace Stimora {
@@ -47,6 +49,26 @@ std::int64_t platformCounter() {
 
 std::int64_t platformCounterFrequency() {
     return static_cast<std::int64_t>(SDL_GetPerformanceFrequency());
+}
+
+void platformWaitUntil(std::int64_t target, bool rest) {
+    const double ticksPerMs = static_cast<double>(platformCounterFrequency()) / 1000.0;
+    const auto quarterMs = static_cast<std::int64_t>(0.25 * ticksPerMs);
+    const auto lastMs = static_cast<std::int64_t>(ticksPerMs);
+    std::int64_t nextSample = 0;
+    for (std::int64_t now = platformCounter(); now < target; now = platformCounter()) {
+        if (now >= nextSample) {
+            platformSampleInput();
+            nextSample = now + quarterMs;
+        }
+        // Sleep while more than a millisecond is left (a sleep can overrun by tens of
+        // microseconds); spin through the last one.
+        if (rest && target - now > lastMs) {
+            const std::int64_t slice = std::min(quarterMs, target - now - lastMs);
+            const timespec pause{0, static_cast<long>(slice / ticksPerMs * 1e6)};
+            nanosleep(&pause, nullptr);
+        }
+    }
 }
 
 void platformSetPriorityClass(unsigned priorityClass) {

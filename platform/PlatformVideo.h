@@ -10,6 +10,8 @@ namespace Stimora {
 /// Starts SDL's video once per process (the stand-in for registering the window class):
 /// no signal handlers of SDL's own, no text-input events. False when it cannot start.
 bool platformStartVideo();
+/// Stamps key and button transitions as SDL queues them (once events run; safe to repeat).
+void platformStampInput();
 /// The window of the earliest live canvas, or null while none exists.
 SDL_Window* platformCanvasWindow();
 

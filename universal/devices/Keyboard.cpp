@@ -49,6 +49,28 @@ void fillKeyTable() {
 
 } // namespace
 
+bool Keyboard::Event::is(Key key) const {
+    const int wanted = Keyboard::code(key);
+    return wanted != 0 && (wanted == code || wanted == sharedCode);
+}
+
+bool Keyboard::nextEvent(Event& event) {
+    platformSampleInput();
+    InputTransition transition;
+    if (!platformNextKeyTransition(transition))
+        return false;
+    event.code = transition.code;
+    event.sharedCode = transition.sharedCode;
+    event.down = transition.down;
+    event.time = Clock(transition.counter);
+    return true;
+}
+
+void Keyboard::clearEvents() {
+    platformSampleInput();
+    platformClearTransitions(true);
+}
+
 int Keyboard::code(Key key) {
     if (!keyTableFilled)
         fillKeyTable();

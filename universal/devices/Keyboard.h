@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "devices/Clock.h"
+
 namespace Stimora {
 
 /// What a key or mouse-button query asks; the numeric values are fixed (1 is refused).
@@ -68,6 +70,27 @@ public:
 
     /// Discards every pushed and released latch, so only new presses are reported.
     static void clear();
+
+    /// A key going down or up, with the clock time at which it was read from the window
+    /// system. Auto-repeat is no transition.
+    struct Event {
+        /// Virtual-key code of the physical key (0xA0 for the left Shift, 0x41 for A, ...).
+        int code = 0;
+        /// The code a doubled modifier shares (0x10 for either Shift), else 0.
+        int sharedCode = 0;
+        bool down = false;
+        /// When the transition reached the program; minus getLastFlipTime() of the stimulus
+        /// frame, a response time.
+        Clock time;
+        /// Whether this is a transition of key.
+        bool is(Key key) const;
+    };
+    /// Takes the oldest queued key transition into event; false when none is waiting. Reads
+    /// the window system first. The queue is separate from the polled states: a transition
+    /// taken here still latches pushed and released, and the other way round.
+    static bool nextEvent(Event& event);
+    /// Drops every queued key transition that has arrived so far.
+    static void clearEvents();
     /// Polls the platform keyboard state into the state arrays without pumping.
     static void update();
     /// Zeroes the whole keyboard state and fills the key table.

@@ -135,4 +135,22 @@ bool Mouse::systemCursorShown() {
     return systemCursor;
 }
 
+bool Mouse::nextEvent(Event& event) {
+    platformSampleInput();
+    InputTransition transition;
+    if (!platformNextButtonTransition(transition))
+        return false;
+    event.button = transition.code;
+    event.down = transition.down;
+    event.time = Clock(transition.counter);
+    event.x = transition.x;
+    event.y = transition.y;
+    return true;
+}
+
+void Mouse::clearEvents() {
+    platformSampleInput();
+    platformClearTransitions(false);
+}
+
 } // namespace Stimora

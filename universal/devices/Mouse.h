@@ -31,6 +31,21 @@ public:
 
     /// Zeroes every held flag and latch.
     static void clear();
+
+    /// A button going down or up, with the clock time at which it was read from the window
+    /// system and the cursor position then (screen pixels).
+    struct Event {
+        /// 0 left, 1 right, 2 middle.
+        int button = 0;
+        bool down = false;
+        Clock time;
+        int x = 0, y = 0;
+    };
+    /// Takes the oldest queued button transition into event; false when none is waiting.
+    /// Reads the window system first; the polled states are unaffected.
+    static bool nextEvent(Event& event);
+    /// Drops every queued button transition that has arrived so far.
+    static void clearEvents();
     /// Reads the cursor position into the stored one.
     static void update();
     /// Records a button message taken off the queue: down sets held and pushed, up sets

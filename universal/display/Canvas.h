@@ -7,6 +7,7 @@
 #include "devices/Clock.h"
 #include "display/Color.h"
 #include "display/Drawable.h"
+#include "display/FrameLog.h"
 #include "figures/Point.h"
 #include "figures/Rectangle.h"
 
@@ -37,6 +38,10 @@ public:
     enum Mode { fullscreen = 0, window = 1 };
     /// Buffer codes of clear(); code 1 is taken as the back buffer.
     enum Buffer { back = 2, front = 4 };
+    /// What the flips are locked to: the display's vertical refresh (through the driver), a
+    /// refresh simulated on request (STIMORA_SIMULATED_REFRESH=<Hz>), or a refresh paced in
+    /// software because the driver could not synchronise (the picture may then tear).
+    enum RefreshSource { refreshDisplay, refreshSimulated, refreshPaced };
 
     /// Frame accounting, read by the application (refreshes = frames + droppedFrames).
     struct FrameStatistics {
@@ -143,6 +148,37 @@ public:
     int getHoldFrames() const { return holdFrames; }
     /// Milliseconds between the two latest buffer swaps.
     double getLastInterval() const { return lastInterval; }
+    /// When the latest flip's swap returned: the onset estimate of the frame now on screen. A
+    /// response time is an input event's time minus this of the stimulus frame.
+    Clock getLastFlipTime() const { return lastFlipTime; }
+    /// Milliseconds between the latest flip's onset and the one before (unaffected by
+    /// startFrameCounting).
+    double getLastFlipInterval() const { return lastFlipInterval; }
+    /// What the flips are locked to.
+    RefreshSource getRefreshSource() const { return refreshSource; }
+    /// Mean refresh period in ms measured over a short run of flips when the canvas
+    /// initialised (about half a second).
+    double getMeasuredFramePeriod() const { return measuredPeriod; }
+    /// Standard deviation of those intervals, in ms.
+    double getMeasuredFramePeriodSD() const { return measuredPeriodSD; }
+
+    // ---- frame log
+
+    /// Records every following flip (frames asked, onset, interval, refreshes missed) in a
+    /// buffer for capacity flips allocated here; recording allocates nothing. A log already
+    /// on starts afresh. capacity below 1: Exception "ARGUMENT ERROR".
+    Canvas& startFrameLog(int capacity);
+    /// Stops recording; the records stay for saveFrameLog() and timingReport().
+    Canvas& stopFrameLog();
+    /// Writes the records as tab-separated text with a header line; the path's tokens are
+    /// expanded. An existing file is never replaced: Exception naming the path.
+    Canvas& saveFrameLog(const std::string& path);
+    /// The records so far.
+    const FrameLog& frameLog() const { return log; }
+    /// One paragraph on the logged flips: frames, refreshes, drops, flips with drops, the
+    /// interval's mean, sd and maximum, and what the refresh was locked to. Printed on
+    /// standard error when the canvas closes with its log on.
+    std::string timingReport() const;
 
     // ---- frame statistics
 
@@ -316,6 +352,11 @@ private:
     void release();
     void refuseIfInitialized() const;
     void drawStatistics();
+    void holdPreviousFrame();
+    void measureRefresh();
+    /// Refreshes an interval ran beyond heldFrames periods (one from a period + 1 ms on;
+    /// the margin is half a period where a period is under 2 ms).
+    int missedRefreshes(double interval, int heldFrames) const;
     void drawSoftwareCursor();
     void buildDisplayLists();
     void beginStroke(const Stroke& stroke);
@@ -334,6 +375,11 @@ private:
     bool counting = false, countingArmed = false, statisticsShown = false;
     double lastInterval = 0.0;
     double framePeriod = 0.0;
+    Clock lastFlipTime;
+    double lastFlipInterval = 0.0;
+    RefreshSource refreshSource = refreshDisplay;
+    double measuredPeriod = 0.0, measuredPeriodSD = 0.0;
+    FrameLog log;
     int countedFrames = 0, countedDrops = 0, lastDrops = 0;
     Rectangle spareRectangle, progressRectangle;
     Color progressGray, progressBarColor, progressBackColor, progressMagenta;
@@ -401,6 +447,14 @@ int getPixelHeight();
 double getFramePeriod();
 int getHoldFrames();
 double getLastInterval();
+Clock getLastFlipTime();
+double getLastFlipInterval();
+double getMeasuredFramePeriod();
+double getMeasuredFramePeriodSD();
+Canvas& startFrameLog(int capacity);
+Canvas& stopFrameLog();
+Canvas& saveFrameLog(const std::string& path);
+std::string timingReport();
 Canvas& pix(double x, double y, const Color& color);
 Canvas& pix(const Point& point, const Color& color);
 Canvas& points(int count, const double* xs, const double* ys, const Color* colors);

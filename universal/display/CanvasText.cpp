@@ -1,0 +1,210 @@
+// The canvas's text: outline letters, raster and outline messages, seven-segment text.
+
+#include "display/Canvas.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "APICanvasProperties.h"
+#include "APIFontProperties.h"
+#include "APIImageProperties.h"
+#include "application/Exception.h"
+#include "devices/Mouse.h"
+#include "display/CanvasInternal.h"
+#include "display/DrawableDummy.h"
+#include "display/RasterGlyphs.h"
+#include "figures/Ellipse.h"
+#include "figures/Group.h"
+#include "figures/Image.h"
+#include "figures/Letters.h"
+#include "figures/Line.h"
+#include "figures/Polygon.h"
+#include "figures/Rectangle.h"
+#include "figures/Stroke.h"
+#include "math/Rounding.h"
+
+namespace Stimora {
+
+using namespace detail;
+
+Canvas& Canvas::letters(Letters& text, const Color& color) {
+    activate();
+    const Point datum = text.getDatum();
+    double x = datum.x;
+    if (text.alignment == Letters::alignCenter)
+        x -= text.width / 2;
+    else if (text.alignment == Letters::alignRight)
+        x -= text.width;
+    if (!text.isCached())
+        throw Exception("Please ask to developpers to implement drawing uncached Letters.");
+    const APIFontProperties& glyphs = *text.glyphCache;
+    glPushMatrix();
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glColor4f(static_cast<GLfloat>(color.r), static_cast<GLfloat>(color.g), static_cast<GLfloat>(color.b),
+              static_cast<GLfloat>(color.a));
+    glTranslated(x, datum.y, 0.0);
+    // Outlines are in em units with y up; the canvas runs y down.
+    glScaled(text.font.size, -text.font.size, 1.0);
+    glListBase(glyphs.listBase);
+    glCallLists(static_cast<GLsizei>(glyphs.count), GL_UNSIGNED_SHORT, glyphs.indices);
+    glListBase(0);
+    glPopAttrib();
+    glPopMatrix();
+    return *this;
+}
+int Canvas::message(const char* text, double x, double y, const Color& color, int alignment, int maxWidth) {
+    activate();
+    if (!text)
+        return 0;
+    // Wrap width: the given one, else the room towards the edge the text runs to.
+    int wrap = 0;
+    if (alignment == 1) {
+        if (maxWidth > 0)
+            wrap = maxWidth;
+        else
+            wrap = 2 * (x <= width / 2 ? static_cast<int>(x) : static_cast<int>(width - x));
+    } else if (alignment == 2) {
+        wrap = maxWidth > 0 ? maxWidth : static_cast<int>(x);
+    } else {
+        wrap = maxWidth > 0 ? maxWidth : static_cast<int>(width - x);
+    }
+    // No room: a line could take no character and would never advance.
+    if (wrap <= 0)
+        return 0;
+
+    RasterGlyphs& glyphs = RasterGlyphs::shared();
+    if (!glyphs.built())
+        glyphs.upload();
+    const Color maskClear(Color::raw, 1.0, 1.0, 1.0, 0.0);
+    const Color fade(Color::raw, 1.0, 1.0, 1.0, color.a);
+
+    glPushAttrib(GL_COLOR_BUFFER_BIT | GL_ENABLE_BIT);
+    glEnable(GL_BLEND);
+    Rectangle box;
+    int lines = 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    while (*p != 0) {
+        const unsigned char* start = p;
+        int sum = 0;
+        while (sum < wrap && *p != 0 && *p != '\r' && *p != '\n')
+            sum += RasterGlyphs::advance(*p++);
+        const unsigned char* end = p;
+
+        double x0 = alignment == 1 ? x - sum / 2 : (alignment == 2 ? x - sum : x);
+        x0 += 3;
+        const double top = y + 8 * lines - 8;
+        box.set(x0 - 4, top, x0 + sum, y + 8 * lines);
+
+        // Destination alpha becomes the glyph mask; the colour then lands through it.
+        glBlendFunc(GL_ZERO, GL_SRC_COLOR);
+        rect(box, maskClear);
+        glBlendFunc(GL_ONE, GL_ONE);
+        double advance = 0.0;
+        for (const unsigned char* q = start; q < end; ++q) {
+            if (*q < RasterGlyphs::count) {
+                // A blank glyph would add nothing to the mask: spare the texture draw.
+                if (!RasterGlyphs::blank(*q))
+                    image(glyphs.image(*q), x0 + advance, top);
+                advance += RasterGlyphs::advance(*q);
+            }
+        }
+        if (color.a != 1.0) {
+            glBlendFunc(GL_ZERO, GL_SRC_COLOR);
+            rect(box, fade);
+        }
+        glBlendFunc(GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA);
+        rect(box, color);
+        ++lines;
+
+        if (*p == '\r')
+            ++p;
+        if (*p == '\n')
+            ++p;
+    }
+    glPopAttrib();
+    return lines;
+}
+int Canvas::message(const std::string& text, double x, double y, const Color& color, int alignment,
+                    int maxWidth) {
+    activate();
+    return message(text.c_str(), x, y, color, alignment, maxWidth);
+}
+int Canvas::message(const char16_t* text, double x, double y, const Color& color, int alignment, int) {
+    activate();
+    // Outline text keeps its width; it is drawn on one line whatever the width limit.
+    const std::u16string wanted(text ? text : u"");
+    Letters* shown = nullptr;
+    for (std::size_t i = 0; i < messageCache.size(); ++i) {
+        auto* cached = dynamic_cast<Letters*>(messageCache[i]);
+        if (cached && cached->getString() == wanted) {
+            shown = cached;
+            // Most recently used last, so the oldest texts are the ones dropped.
+            messageCache.erase(messageCache.begin() + static_cast<std::ptrdiff_t>(i));
+            messageCache.push_back(shown);
+            break;
+        }
+    }
+    if (!shown) {
+        auto made = std::make_unique<Letters>();
+        made->setString(wanted, false);
+        made->setFont(Font::defaultFont(), false);
+        cacheLetters(*made, true);
+        shown = made.get();
+        messageCache.push_back(made.release());
+        // At most 10 texts; the one about to be drawn is the last and never dropped.
+        while (messageCache.size() > 10) {
+            delete messageCache.front();
+            messageCache.erase(messageCache.begin());
+        }
+    }
+    shown->setDatum(Point(x, y, 0.0));
+    shown->draw(color, alignment, *this);
+    return wanted.empty() ? 0 : 1;
+}
+
+Canvas& Canvas::segmentText(const char* text, double x, double y, const Color& color, bool leftAligned) {
+    activate();
+    // Only the matrix and the current colour change here, so saving those two is saving all.
+    glPushMatrix();
+    glPushAttrib(GL_CURRENT_BIT);
+    struct Restore {
+        ~Restore() {
+            glPopAttrib();
+            glPopMatrix();
+        }
+    } restore;
+    setColor(color);
+    const std::size_t n = std::strlen(text);
+    // Codes above 127 have no list; they keep their cell empty.
+    auto draw = [this](unsigned char code) {
+        if (code < 128)
+            glCallList(segmentLists + code);
+    };
+    if (leftAligned) {
+        glTranslated(x - segmentAdvance, y, 0.0);
+        for (std::size_t i = 0; i < n; ++i) {
+            glTranslated(segmentAdvance, 0.0, 0.0);
+            draw(static_cast<unsigned char>(text[i]));
+        }
+    } else {
+        glTranslated(x, y, 0.0);
+        for (std::size_t i = n; i-- > 0;) {
+            glTranslated(-segmentAdvance, 0.0, 0.0);
+            draw(static_cast<unsigned char>(text[i]));
+        }
+    }
+    return *this;
+}
+
+Canvas& Canvas::segmentText(const std::string& text, double x, double y, const Color& color,
+                            bool leftAligned) {
+    activate();
+    return segmentText(text.c_str(), x, y, color, leftAligned);
+}
+
+} // namespace Stimora

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "devices/Clock.h"
+
+namespace Stimora {
+
+/// One record per flip while a canvas's frame log is on: what was asked, when the frame
+/// appeared and how long the frame before it stayed. A buffer allocated once at start, so
+/// recording during the frames allocates nothing.
+class FrameLog {
+public:
+    /// One flip.
+    struct Record {
+        /// 0 for the first flip after the log started.
+        int index = 0;
+        /// Refreshes the new frame was asked to stay (the flip's count).
+        int frames = 0;
+        /// Onset estimate (the swap's return) in ms since the log started.
+        double onset = 0.0;
+        /// ms since the previous flip's onset.
+        double interval = 0.0;
+        /// Refreshes the previous frame stayed beyond the hold it was given (0 on time).
+        int missed = 0;
+    };
+
+    /// Summary of the records.
+    struct Summary {
+        int flips = 0;
+        int frames = 0;
+        int drops = 0;
+        int flipsWithDrops = 0;
+        double meanInterval = 0.0;
+        double sdInterval = 0.0;
+        double maxInterval = 0.0;
+    };
+
+    /// Starts a new log of at most capacity records (at least 1), timed from origin.
+    /// Allocates here, never while recording.
+    void start(int capacity, Clock origin);
+    /// Stops recording; the records stay until the next start.
+    void stop() { on = false; }
+    /// True while flips are recorded.
+    bool isOn() const { return on; }
+    /// Appends a record while on; a full log counts the flips it could not keep.
+    void record(int frames, Clock onset, double interval, int missed) noexcept;
+    /// Records kept so far.
+    std::size_t size() const { return count; }
+    /// Record i (0 <= i < size()).
+    const Record& operator[](std::size_t i) const { return records[i]; }
+    /// Flips that came after the log was full.
+    int overflow() const { return lost; }
+    /// Frames, drops and interval statistics of the records.
+    Summary summarize() const;
+    /// Writes the records as tab-separated text with a header line (CR LF line ends) to the
+    /// path after token expansion. Refuses an existing file, and any write error, with an
+    /// Exception that names the path.
+    void save(const std::string& path) const;
+
+private:
+    std::vector<Record> records;
+    std::size_t count = 0;
+    int lost = 0;
+    bool on = false;
+    Clock origin;
+};
+
+} // namespace Stimora
