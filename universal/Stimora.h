@@ -20,6 +20,7 @@
 #include "display/Color.h"
 #include "display/Drawable.h"
 #include "display/DrawableDummy.h"
+#include "display/FrameLog.h"
 
 #include "figures/Angle.h"
 #include "figures/Colored.h"

@@ -10,6 +10,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.bash"
 build=$(cd "$2" && pwd)
 detection="$build/contrast_detection"
 demo="$build/demo_bars"
+reaction="$build/reaction_time"
 out="${STIMORA_TEST_OUTPUT:-$build/test-output}/examples"
 rm -rf "$out"
 mkdir -p "$out"
@@ -18,7 +19,7 @@ out=$(cd "$out" && pwd)
 lines() { [ -f "$1" ] && tr -cd '\n' <"$1" | wc -c || echo 0; }
 one() { compgen -G "$1" | head -n 1; }
 
-for program in "$detection" "$demo"; do
+for program in "$detection" "$demo" "$reaction"; do
   [ -x "$program" ] || { echo "FAIL: $program was not built"; exit 1; }
 done
 # Without a window manager the keyboard follows the pointer; keep it off the console panel.
@@ -125,5 +126,26 @@ else
   grep -q $'^Bar Width\t16\r$' "$settings" && fail "Right did not change Bar Width"
   grep -q $'^Bar Count\t6\r$' "$settings" && fail "Left did not change Bar Count"
 fi
+
+# --- reaction_time: three trials answered with the space bar; one line per trial with its
+# outcome, and the frame log beside the results.
+run="$out/reaction"
+mkdir -p "$run"
+(cd "$run" && STIMORA_TRIALS=3 STIMORA_NO_MESSAGE_BOX=1 exec "$reaction") >"$run/log" 2>&1 &
+pid=$!
+sleep 2
+for ((i = 0; i < 60 && $(kill -0 $pid 2>/dev/null && echo 1 || echo 0); i++)); do
+  xdotool key space
+  sleep 0.3
+done
+wait_exit $pid 10
+code=$?
+[ $code -eq 0 ] || fail "reaction_time: exit code $code, expected 0 ($(cat "$run/log"))"
+result=$(one "$run/ReactionTime_*[0-9].dat")
+frames=$(one "$run/ReactionTime_*_frames.tsv")
+[ -n "$result" ] && [ "$(lines "$result")" -eq 5 ] || fail "reaction_time result: $(cat "$result" 2>/dev/null)"
+[ -n "$result" ] && [ "$(sed -n '3,$p' "$result" | cut -f5 | grep -cE '^(hit|anticipation|miss)$')" -eq 3 ] ||
+  fail "reaction_time outcomes"
+[ -n "$frames" ] && [ "$(head -c 5 "$frames")" = "index" ] || fail "no frame log beside the results"
 
 finish ExamplesTest

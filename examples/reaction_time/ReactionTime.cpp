@@ -1,0 +1,155 @@
+// Simple reaction time, timed from the frame the stimulus appeared in.
+//
+// A white fixation cross sits on a dark screen for a random foreperiod (1 to 2 s, drawn from
+// the framework's generator); then a white disc appears and the observer presses the space
+// bar as fast as possible. The response time is the key's time stamp (taken when the press
+// reached the program, even while a frame was being held) minus the onset of the disc's
+// frame (the time its flip returned), so it does not depend on how often the program polls.
+// A press before the disc is an anticipation; no press within 1.5 s is a miss.
+//
+// Keys: space starts the run and answers; Escape stops early (the trials so far are saved).
+// Output, in the current folder: ReactionTime_<date>_<time>.dat (one line per trial) and
+// ReactionTime_<date>_<time>_frames.tsv (the frame log: one line per flip), and a timing
+// summary on standard error. STIMORA_TRIALS sets the number of trials (default 20).
+
+#include <Stimora.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <fstream>
+#include <string>
+#include <typeinfo>
+#include <vector>
+
+using namespace Stimora;
+
+namespace {
+
+constexpr double responseWindowMs = 1500.0;
+
+struct Trial {
+    double foreperiod = 0.0; // ms, as shown (whole frames)
+    double onset = 0.0;      // ms since the run started
+    double rt = -1.0;        // ms; -1 when there is none
+    const char* outcome = "miss";
+};
+
+struct Stopped {};
+
+int trialsFromEnvironment() {
+    const char* text = std::getenv("STIMORA_TRIALS");
+    const int n = text != nullptr ? std::atoi(text) : 0;
+    return n > 0 ? n : 20;
+}
+
+void drawFixation(Canvas& canvas) {
+    const Point c = canvas.getCenter();
+    Rectangle bar(21, 3);
+    canvas.rect(bar.centerAt(c.x, c.y), Color::white);
+    bar.set(3, 21);
+    canvas.rect(bar.centerAt(c.x, c.y), Color::white);
+}
+
+// Shows text on the dark screen until the space bar is pushed; Escape stops the run.
+void waitForSpace(Canvas& canvas, const std::string& text) {
+    Keyboard::clear();
+    for (;;) {
+        canvas.clear(Color(0.1), Canvas::back);
+        canvas.message(text, canvas.getCenterX(), canvas.getCenterY(), Color::white, 1);
+        canvas.flip();
+        if (Keyboard::pushed(Keyboard::escape))
+            throw Stopped();
+        if (Keyboard::pushed(Keyboard::space))
+            return;
+    }
+}
+
+Trial runTrial(Canvas& canvas, Clock start) {
+    Trial trial;
+    const int foreperiodFrames = roundToInt(Stimora::random(1000.0, 2000.0) / canvas.getFramePeriod());
+    trial.foreperiod = foreperiodFrames * canvas.getFramePeriod();
+
+    // The fixation frame is held for the whole foreperiod; presses during it are queued.
+    canvas.clear(Color(0.1), Canvas::back);
+    drawFixation(canvas);
+    canvas.flip(foreperiodFrames);
+    Keyboard::clearEvents();
+
+    const Point c = canvas.getCenter();
+    Rectangle disc(61, 61);
+    disc.centerAt(c.x, c.y);
+    canvas.clear(Color(0.1), Canvas::back);
+    canvas.ellipse(disc, Color::white);
+    canvas.flip();
+    const Clock onset = canvas.getLastFlipTime();
+    trial.onset = (onset - start).milliseconds();
+
+    Keyboard::Event event;
+    for (;;) {
+        while (Keyboard::nextEvent(event)) {
+            if (!event.down)
+                continue;
+            if (event.is(Keyboard::escape))
+                throw Stopped();
+            if (event.is(Keyboard::space)) {
+                trial.rt = (event.time - onset).milliseconds();
+                trial.outcome = trial.rt < 0.0 ? "anticipation" : "hit";
+                return trial;
+            }
+        }
+        if ((Clock::now() - onset).milliseconds() > responseWindowMs)
+            return trial;
+        canvas.clear(Color(0.1), Canvas::back);
+        canvas.ellipse(disc, Color::white);
+        canvas.flip();
+    }
+}
+
+void save(const std::string& path, const std::vector<Trial>& trials) {
+    std::ofstream file(path, std::ios::out | std::ios::binary | std::ios::trunc);
+    file << "ReactionTime\r\nTRIAL#\tForeperiod_ms\tOnset_ms\tRT_ms\tOutcome\t\r\n";
+    char line[160];
+    for (std::size_t i = 0; i < trials.size(); ++i) {
+        const Trial& t = trials[i];
+        std::snprintf(line, sizeof line, "%zu\t%.1f\t%.3f\t%.3f\t%s\t\r\n", i + 1, t.foreperiod, t.onset,
+                      t.rt, t.outcome);
+        file << line;
+    }
+    if (!file)
+        throw Exception(typeid(Trial), "FILE ERROR", "Cannot write " + path);
+}
+
+} // namespace
+
+int main() {
+    try {
+        startUp();
+        Canvas canvas(Canvas::fullscreen, Display::primary());
+        const int count = trialsFromEnvironment();
+        const std::string stem = expandPath("ReactionTime_%TIME_");
+        canvas.startFrameLog(count * 1000 + 10000);
+
+        std::vector<Trial> trials;
+        try {
+            waitForSpace(canvas, "Press the space bar as soon as the disc appears. Space to start.");
+            const Clock start = Clock::now();
+            while (static_cast<int>(trials.size()) < count)
+                trials.push_back(runTrial(canvas, start));
+        } catch (Stopped&) {
+            std::printf("Stopped after %zu trials\n", trials.size());
+        }
+        save(stem + ".dat", trials);
+        canvas.saveFrameLog(stem + "_frames.tsv");
+        std::printf("Results written to %s.dat, frame log to %s_frames.tsv\n", stem.c_str(), stem.c_str());
+        return 0;
+    } catch (Exception& e) {
+        std::fprintf(stderr, "%s\n", e.text().c_str());
+    } catch (Exception* e) {
+        std::fprintf(stderr, "%s\n", e->text().c_str());
+        delete e;
+    } catch (std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    }
+    return 1;
+}
