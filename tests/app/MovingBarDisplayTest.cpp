@@ -277,8 +277,9 @@ TEST_F(MovingBarDisplayTest, NarrowBarsFillTheLongestPathAndWideSpacingShortensI
     }
 }
 
-// The program's whole frame path (routine, console over every frame, software cursor, flip) for 10,000 frames; the sanitizer build runs this too, so a leak or an
-// out-of-bounds access anywhere on that path fails it.
+// The program's whole frame path (routine, console over every frame, software cursor, flip)
+// for 10,000 frames; the sanitizer build runs this too, so a leak or an out-of-bounds access
+// anywhere on that path fails it.
 TEST_F(MovingBarDisplayTest, TenThousandFramesUnderTheConsole) {
     constexpr int frameCount = 10000;
     struct Probe : FigureDatum {
