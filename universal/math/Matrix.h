@@ -93,7 +93,7 @@ public:
     /// Whether evaluating this node reads matrix (aliasing test before an assignment).
     virtual bool dependsOn(const Matrix& matrix) const;
     /// Adds this node's value to target (add true) or subtracts it; target is a plain
-    /// matrix or a view of this node's shape.
+    /// matrix or a view of this node's shape. A tree that reads target is evaluated aside first.
     virtual void accumulateInto(Matrix& target, bool add) const;
     /// Assigns an expression: allocates an empty matrix with its shape, then evaluates it
     /// here (through a temporary only when it reads this matrix).
