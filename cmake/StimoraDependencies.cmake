@@ -19,3 +19,17 @@ if(NOT TARGET Stimora::dSFMT)
     INTERFACE_INCLUDE_DIRECTORIES ${DSFMT_INCLUDE_DIR}
     INTERFACE_COMPILE_DEFINITIONS DSFMT_MEXP=19937)
 endif()
+
+# The matrix product: OpenBLAS, found through CMake's BLAS search, with its C interface header.
+if(NOT TARGET Stimora::BLAS)
+  set(STIMORA_SAVED_BLA_VENDOR "${BLA_VENDOR}")
+  set(BLA_VENDOR OpenBLAS)
+  find_dependency(BLAS REQUIRED)
+  set(BLA_VENDOR "${STIMORA_SAVED_BLA_VENDOR}")
+  find_path(STIMORA_OPENBLAS_INCLUDE_DIR openblas_config.h
+    PATH_SUFFIXES openblas-pthread openblas openblas-openmp openblas-serial REQUIRED)
+  add_library(Stimora::BLAS INTERFACE IMPORTED)
+  set_target_properties(Stimora::BLAS PROPERTIES
+    INTERFACE_LINK_LIBRARIES BLAS::BLAS
+    INTERFACE_INCLUDE_DIRECTORIES ${STIMORA_OPENBLAS_INCLUDE_DIR})
+endif()

@@ -37,6 +37,14 @@ Rows naiveProduct(const Matrix& a, const Matrix& b) {
     return r;
 }
 
+// Values with full mantissas, so that any change in the order of operations shows.
+Matrix irregular(int rows, int cols, double seed) {
+    Matrix m(rows, cols);
+    for (int k = 0; k < m.size(); ++k)
+        m.data()[k] = 1.5 + std::sin(0.7 * k + seed);
+    return m;
+}
+
 Matrix sequence(int rows, int cols, double start = 1.0) {
     Matrix m(rows, cols);
     for (int k = 0; k < m.size(); ++k)
@@ -206,7 +214,7 @@ TEST_F(MatrixExpressionFixture, MatrixPowerEvaluates) {
 }
 
 TEST_F(MatrixExpressionFixture, MatrixPowerRefusesFractionalAndNegativeExponents) {
-    for (double n : {0.5, -1.0, -2.0}) {
+    for (double n : {0.5, -1.0, -2.0, 2147483648.0}) {
         Exception e = raised([&] { a ^ n; });
         EXPECT_EQ(e.text(), "class Stimora::MatrixExpression [EXPRESSION ERROR] Matrix must powered by int.");
     }
@@ -287,6 +295,9 @@ TEST_F(MatrixExpressionFixture, DestinationReadAnywhereInTheTreeIsSafe) {
     Matrix n(a);
     n = c - (n * 2.0);
     EXPECT_EQ(toRows(n), (Rows{{-1, -5}, {-6, -6}}));
+    Matrix p(a);
+    (p * p).accumulateInto(p, true);
+    EXPECT_EQ(toRows(p), (Rows{{8, 12}, {18, 26}}));
 }
 
 TEST_F(MatrixExpressionFixture, DependsOnWalksTheWholeTree) {
@@ -479,4 +490,60 @@ TEST_F(MatrixViewFixture, ShapeChangingOperationsNeedAPlainMatrix) {
     EXPECT_EQ(raised([&] { v.transpose(); }).message(), "No instance.");
     EXPECT_EQ(raised([&] { v.setShape(1, 4); }).message(), "No instance.");
     EXPECT_EQ(raised([&] { v.rotate(1); }).message(), "No instance.");
+}
+
+// ---------------------------------------------------------------- one pass and the BLAS
+
+extern "C" int openblas_get_num_threads(void);
+
+TEST(MatrixExpressionSpeedPaths, ElementsTakeTheirTermsInTreeOrderFromZero) {
+    // 5 x 37 rows end in a partial group of elements; the view reads with a longer stride.
+    Matrix a = irregular(5, 37, 0.0), b = irregular(5, 37, 1.0), wide = irregular(7, 40, 2.0);
+    Interval I, J;
+    MatrixExpression v = wide((2 <= I) <= 6, (3 <= J) <= 39);
+    Matrix m;
+    m = a + b * 2.0 - ~a * v + 0.1 - b / 3.0 - (~a ^ 1.5);
+    Rows expected(5, std::vector<double>(37));
+    for (int i = 1; i <= 5; ++i)
+        for (int j = 1; j <= 37; ++j) {
+            double sum = 0.0;
+            sum += a.at(i, j);
+            sum += b.at(i, j) * 2.0;
+            sum -= a.at(i, j) * v.at(i, j);
+            sum += 0.1;
+            sum -= b.at(i, j) / 3.0;
+            sum -= std::pow(a.at(i, j), 1.5);
+            expected[i - 1][j - 1] = sum;
+        }
+    EXPECT_EQ(toRows(m), expected);
+    Matrix negativeZero = fromRows({{-0.0}}), z;
+    z = negativeZero * 1.0;
+    EXPECT_FALSE(std::signbit(z.at(1, 1))); // 0 + (-0) is +0
+}
+
+TEST(MatrixExpressionSpeedPaths, BlasProductsAgreeWithThePlainSum) {
+    Matrix a = irregular(37, 23, 0.0), b = irregular(23, 41, 1.0), c = irregular(37, 41, 2.0);
+    Matrix wide = irregular(30, 50, 3.0), big(40, 45);
+    Interval I, J, I2, J2;
+    MatrixExpression bView = wide((3 <= I) <= 25, (5 <= J) <= 45);
+    // Into a view, after another term, with a strided operand; and first, straight in.
+    big((2 <= I2) <= 38, (3 <= J2) <= 43) = c - a * bView;
+    Matrix m;
+    m = a * b + c;
+    const Rows ab = naiveProduct(a, b), abView = naiveProduct(a, Matrix(bView));
+    for (int i = 1; i <= 37; ++i)
+        for (int j = 1; j <= 41; ++j) {
+            const double viewed = c.at(i, j) - abView[i - 1][j - 1], plain = ab[i - 1][j - 1] + c.at(i, j);
+            EXPECT_NEAR(big.at(i + 1, j + 2), viewed, 1e-12 * std::fabs(viewed));
+            EXPECT_NEAR(m.at(i, j), plain, 1e-12 * plain);
+        }
+    EXPECT_EQ(big.at(1, 1), 0.0);
+    EXPECT_EQ(big.at(39, 44), 0.0);
+    EXPECT_EQ(Matrix::productThreads(), 1);
+    EXPECT_EQ(openblas_get_num_threads(), 1);
+    Matrix::setProductThreads(2);
+    EXPECT_EQ(openblas_get_num_threads(), 2);
+    Matrix::setProductThreads(0);
+    EXPECT_EQ(Matrix::productThreads(), 1);
+    EXPECT_EQ(openblas_get_num_threads(), 1);
 }

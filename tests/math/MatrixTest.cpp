@@ -430,11 +430,13 @@ TEST(MatrixFunctions, PowerIsRepeatedProduct) {
     EXPECT_EQ(toRows(power(m, 2)), (Rows{{2, 1}, {1, 1}}));
     EXPECT_EQ(toRows(power(m, 10)), (Rows{{89, 55}, {55, 34}}));
     EXPECT_EQ(toRows(m), (Rows{{1, 1}, {1, 0}}));
+    // Repeated squaring reaches the largest exponent in 61 products.
+    EXPECT_EQ(toRows(power(fromRows({{1, 1}, {0, 1}}), 2147483647.0)), (Rows{{1, 2147483647.0}, {0, 1}}));
 }
 
 TEST(MatrixFunctions, PowerRefusesFractionalNegativeAndNonSquare) {
     const Matrix m = fromRows({{1, 1}, {1, 0}});
-    for (double n : {1.5, -1.0, std::nan(""), HUGE_VAL}) {
+    for (double n : {1.5, -1.0, std::nan(""), HUGE_VAL, 2147483648.0}) {
         Exception e = raised([&] { power(m, n); });
         EXPECT_EQ(e.text(), "class Stimora::Matrix [EXPRESSION ERROR] Matrix must powered by int.") << n;
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "application/Exception.h"
+#include "math/MatrixEvaluation.h"
 #include "math/MatrixExpression.h"
 #include "math/MatrixRegion.h"
 
@@ -82,8 +83,7 @@ Matrix::Matrix(const Matrix& source) : Matrix() {
         copyFrom(source);
     } else {
         // A new matrix cannot occur in the source's tree: evaluate straight into it.
-        fill(0.0);
-        source.accumulateInto(*this, true);
+        MatrixEvaluation::assign(source, *this);
     }
 }
 
@@ -206,19 +206,7 @@ bool Matrix::dependsOn(const Matrix& matrix) const {
 }
 
 void Matrix::accumulateInto(Matrix& target, bool add) const {
-    if (!allocated_)
-        raise("SYSTEM EXPRESSION ERROR", "Please notify this error to developers");
-    const Region t = regionOf(target);
-    for (int i = 0; i < rows_; ++i) {
-        double* out = t.first + static_cast<std::ptrdiff_t>(i) * t.stride;
-        const double* in = data_ + static_cast<std::ptrdiff_t>(i) * cols_;
-        if (add)
-            for (int j = 0; j < cols_; ++j)
-                out[j] += in[j];
-        else
-            for (int j = 0; j < cols_; ++j)
-                out[j] -= in[j];
-    }
+    MatrixEvaluation::accumulate(*this, target, add);
 }
 
 Matrix& Matrix::assign(const MatrixExpression& expression) {
@@ -230,12 +218,12 @@ Matrix& Matrix::assign(const MatrixExpression& expression) {
         copyFrom(expression);
     } else if (expression.dependsOn(*this)) {
         // The tree reads this matrix: evaluate aside, then take the result's storage.
-        Matrix result(rows_, cols_);
-        expression.accumulateInto(result, true);
+        Matrix result;
+        result.allocate(rows_, cols_);
+        MatrixEvaluation::assign(expression, result);
         swap(result);
     } else {
-        fill(0.0);
-        expression.accumulateInto(*this, true);
+        MatrixEvaluation::assign(expression, *this);
     }
     return *this;
 }
@@ -282,12 +270,8 @@ void Matrix::copyFrom(const Matrix& node) {
                     buffer[static_cast<std::size_t>(i) * cols + j];
         return;
     }
-    for (int i = 0; i < rows; ++i) {
-        double* out = to.first + static_cast<std::ptrdiff_t>(i) * to.stride;
-        const double* in = from.first + static_cast<std::ptrdiff_t>(i) * from.stride;
-        for (int j = 0; j < cols; ++j)
-            out[j] = in[j];
-    }
+    for (int i = 0; i < rows; ++i)
+        std::copy(from.row(i), from.row(i) + cols, to.row(i));
 }
 
 void Matrix::fill(double value) {
@@ -553,7 +537,7 @@ void mesh(const Interval& rowValues, const Interval& colValues, Matrix& rowGrid,
 }
 
 Matrix power(const Matrix& m, double n) {
-    if (!(n >= 0.0) || !std::isfinite(n) || n != std::floor(n))
+    if (!MatrixEvaluation::isPowerExponent(n))
         raise("EXPRESSION ERROR", "Matrix must powered by int.");
     if (m.rows() != m.cols())
         raise("EXPRESSION ERROR", kSizeMismatch);
@@ -566,14 +550,28 @@ Matrix power(const Matrix& m, double n) {
             identity.at(i, i) = 1.0;
         return identity;
     }
-    // The plain repeated product, so that every power rounds like a * a * ... * a.
-    Matrix result(base);
-    Matrix next(base.rows(), base.cols());
-    for (double k = 1.0; k < n; k += 1.0) {
-        next = result * base;
-        result.swap(next);
+    // Repeated squaring: the result takes m^(2^k) for every bit k set in n.
+    auto bits = static_cast<std::uint32_t>(n);
+    Matrix square(base);
+    Matrix result;
+    for (;;) {
+        if ((bits & 1u) && result.isAllocated())
+            result = result * square;
+        else if (bits & 1u)
+            result = square;
+        bits >>= 1;
+        if (bits == 0)
+            return result;
+        square = square * square;
     }
-    return result;
+}
+
+void Matrix::setProductThreads(int count) {
+    MatrixEvaluation::setThreads(count);
+}
+
+int Matrix::productThreads() {
+    return MatrixEvaluation::threads();
 }
 
 } // namespace Stimora

@@ -93,7 +93,7 @@ public:
     /// Whether evaluating this node reads matrix (aliasing test before an assignment).
     virtual bool dependsOn(const Matrix& matrix) const;
     /// Adds this node's value to target (add true) or subtracts it; target is a plain
-    /// matrix or a view of this node's shape.
+    /// matrix or a view of this node's shape. A tree that reads target is evaluated aside first.
     virtual void accumulateInto(Matrix& target, bool add) const;
     /// Assigns an expression: allocates an empty matrix with its shape, then evaluates it
     /// here (through a temporary only when it reads this matrix).
@@ -142,6 +142,12 @@ public:
     Matrix& operator=(const MatrixExpression& expression);
     /// Same as assign(value).
     Matrix& operator=(double value);
+
+    /// Lets a matrix product use count threads (at least 1). Products run on the calling
+    /// thread by default, so that they never compete with the drawing for the cores.
+    static void setProductThreads(int count);
+    /// Threads a matrix product may use (1 unless an experiment asked for more).
+    static int productThreads();
 
     /// True for expression nodes (which never own storage).
     virtual bool isExpression() const { return false; }
@@ -198,7 +204,8 @@ Matrix min(const Matrix& a, const Matrix& b);
 /// Index grids: rowGrid(i, j) = i-th integer of rowValues, colGrid(i, j) = j-th integer of
 /// colValues, both (integers in rowValues) x (integers in colValues).
 void mesh(const Interval& rowValues, const Interval& colValues, Matrix& rowGrid, Matrix& colGrid);
-/// The n-th matrix power of a square matrix: n must be a whole number >= 0 (identity for 0).
+/// The n-th matrix power of a square matrix, by repeated squaring: n must be a whole number
+/// from 0 (the identity) to 2^31 - 1, else "EXPRESSION ERROR".
 Matrix power(const Matrix& m, double n);
 
 } // namespace Stimora

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "application/Exception.h"
+#include "math/MatrixEvaluation.h"
 #include "math/MatrixRegion.h"
 
 namespace Stimora {
@@ -23,55 +24,6 @@ using Region = MatrixRegion;
 
 Region regionOf(const Matrix& node) {
     return MatrixRegion::of(node);
-}
-
-/// The elements an operand of a product, a scalar or a power node reads: its own storage
-/// when it is a matrix or a view, otherwise its value evaluated into scratch.
-Region operandRegion(const Matrix& node, Matrix& scratch) {
-    if (node.hasOwnStorage()) {
-        if (!node.isExpression() && !node.isAllocated())
-            raise("SYSTEM EXPRESSION ERROR", "Please notify this error to developers");
-        return regionOf(node);
-    }
-    scratch.allocate(node.rows(), node.cols());
-    scratch.fill(0.0);
-    node.accumulateInto(scratch, true);
-    return regionOf(scratch);
-}
-
-/// target += value(a) element by element, or -= when add is false.
-template <typename Value> void accumulateElements(const Region& target, bool add, Value value) {
-    for (int i = 0; i < target.rows; ++i) {
-        double* out = target.row(i);
-        if (add)
-            for (int j = 0; j < target.cols; ++j)
-                out[j] += value(i, j);
-        else
-            for (int j = 0; j < target.cols; ++j)
-                out[j] -= value(i, j);
-    }
-}
-
-/// target += sign * (a x b). Loops ordered i, k, j so that the inner loop runs along rows
-/// of b and of the target; k is split into blocks so that a block of b's rows stays in
-/// cache across all rows of a. Every target element still sums its k terms in order.
-void multiplyAccumulate(const Region& target, const Region& a, const Region& b, double sign) {
-    constexpr int kBlock = 64;
-    const int inner = a.cols;
-    const int cols = b.cols;
-    for (int k0 = 0; k0 < inner; k0 += kBlock) {
-        const int k1 = std::min(inner, k0 + kBlock);
-        for (int i = 0; i < a.rows; ++i) {
-            double* out = target.row(i);
-            const double* left = a.row(i);
-            for (int k = k0; k < k1; ++k) {
-                const double factor = sign * left[k];
-                const double* right = b.row(k);
-                for (int j = 0; j < cols; ++j)
-                    out[j] += factor * right[j];
-            }
-        }
-    }
 }
 
 /// Shape of a two-operand node; refuses kinds that take no two operands.
@@ -277,73 +229,7 @@ bool MatrixExpression::dependsOn(const Matrix& matrix) const {
 }
 
 void MatrixExpression::accumulateInto(Matrix& target, bool add) const {
-    const double sign = add ? 1.0 : -1.0;
-    switch (kind_) {
-    case VIEW: {
-        const Region from = regionOf(*this);
-        accumulateElements(regionOf(target), add, [&](int i, int j) { return from.row(i)[j]; });
-        break;
-    }
-    case WHOLE:
-        left_->accumulateInto(target, add);
-        break;
-    case SUM:
-        left_->accumulateInto(target, add);
-        right_->accumulateInto(target, add);
-        break;
-    case DIFFERENCE:
-        left_->accumulateInto(target, add);
-        right_->accumulateInto(target, !add);
-        break;
-    case PRODUCT: {
-        Matrix leftValue;
-        Matrix rightValue;
-        const Region a = operandRegion(*left_, leftValue);
-        const Region b = operandRegion(*right_, rightValue);
-        multiplyAccumulate(regionOf(target), a, b, sign);
-        break;
-    }
-    case PLUS_SCALAR:
-    case MINUS_SCALAR: {
-        left_->accumulateInto(target, add);
-        const double x = (kind_ == PLUS_SCALAR) == add ? scalar_ : -scalar_;
-        accumulateElements(regionOf(target), true, [x](int, int) { return x; });
-        break;
-    }
-    case TIMES_SCALAR:
-    case DIVIDED_BY_SCALAR: {
-        Matrix scratch;
-        const Region a = operandRegion(*left_, scratch);
-        const double x = scalar_;
-        if (kind_ == TIMES_SCALAR)
-            accumulateElements(regionOf(target), add, [&](int i, int j) { return a.row(i)[j] * x; });
-        else
-            accumulateElements(regionOf(target), add, [&](int i, int j) { return a.row(i)[j] / x; });
-        break;
-    }
-    case ELEMENT_PRODUCT: {
-        Matrix leftValue;
-        Matrix rightValue;
-        const Region a = operandRegion(*left_, leftValue);
-        const Region b = operandRegion(*right_, rightValue);
-        accumulateElements(regionOf(target), add, [&](int i, int j) { return a.row(i)[j] * b.row(i)[j]; });
-        break;
-    }
-    case POWER: {
-        const Matrix value = power(*left_, scalar_);
-        value.accumulateInto(target, add);
-        break;
-    }
-    case ELEMENT_POWER: {
-        Matrix scratch;
-        const Region a = operandRegion(*left_, scratch);
-        const double x = scalar_;
-        accumulateElements(regionOf(target), add, [&](int i, int j) { return std::pow(a.row(i)[j], x); });
-        break;
-    }
-    default: // PLAIN (an empty expression) and the reserved kinds add nothing
-        break;
-    }
+    MatrixEvaluation::accumulate(*this, target, add);
 }
 
 Matrix& MatrixExpression::assign(const MatrixExpression& expression) {
@@ -357,12 +243,12 @@ Matrix& MatrixExpression::assign(const MatrixExpression& expression) {
         copyFrom(expression);
     } else if (expression.dependsOn(*instance())) {
         // The tree reads the viewed matrix: evaluate aside, then write the region.
-        Matrix result(rows_, cols_);
-        expression.accumulateInto(result, true);
+        Matrix result;
+        result.allocate(rows_, cols_);
+        MatrixEvaluation::assign(expression, result);
         copyFrom(result);
     } else {
-        fill(0.0);
-        expression.accumulateInto(*this, true);
+        MatrixEvaluation::assign(expression, *this);
     }
     return *this;
 }
@@ -477,7 +363,7 @@ MatrixExpression operator^(const Matrix& a, double x) {
         return MatrixExpression(Matrix::ELEMENT_POWER, unmarked(a), x);
     if (a.rows() != a.cols())
         throw Exception("Argument Error ^: This operator is under testing.");
-    if (!(x >= 0.0) || !std::isfinite(x) || x != std::floor(x))
+    if (!MatrixEvaluation::isPowerExponent(x))
         raise("EXPRESSION ERROR", "Matrix must powered by int.");
     return MatrixExpression(Matrix::POWER, a, x);
 }

@@ -126,7 +126,7 @@ MatrixExpression operator-(const Matrix& a, double x);
 MatrixExpression operator*(const Matrix& a, double x);
 /// Every element divided by x.
 MatrixExpression operator/(const Matrix& a, double x);
-/// `a ^ n`: the n-th matrix power of a square a (n whole, >= 0; identity for 0);
+/// `a ^ n`: the n-th matrix power of a square a (n whole, 0 to 2^31 - 1; identity for 0);
 /// `~a ^ x`: every element of a raised to x. Note that ^ binds more loosely than + and *.
 MatrixExpression operator^(const Matrix& a, double x);
 
