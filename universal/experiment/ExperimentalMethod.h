@@ -69,6 +69,11 @@ public:
     std::int32_t trialCount;
     /// 1-based number of the trial being run; runTrial() may read it.
     std::int32_t currentTrial;
+
+protected:
+    /// The start screen on the current canvas: "Push space bar to start." a quarter of the way
+    /// across and down, until the space bar is pushed (Escape does nothing), then a blank frame.
+    static void showStartScreen();
 };
 
 } // namespace ExperimentalMethods
