@@ -19,15 +19,12 @@ run() {
   mkdir -p "$run"
   [ -x "$build/$1" ] || { fail "$1 was not built"; return 1; }
   (cd "$run" && STIMORA_TRIALS=$2 STIMORA_NO_MESSAGE_BOX=1 exec "$build/$1") >"$run/log" 2>&1 &
-  local pid=$! i
+  local pid=$!
   sleep 3
   kill -0 $pid 2>/dev/null || fail "$1 did not stay up"
   [ -z "$(compgen -G "$run/*.partial")" ] || fail "$1: trials began before the space bar"
   xdotool key space
-  for ((i = 0; i < 150 && $(kill -0 $pid 2>/dev/null && echo 1 || echo 0); i++)); do
-    if ((i % 2)); then xdotool key h; else xdotool key v; fi
-    sleep 0.4
-  done
+  answer_until_exit $pid
   wait_exit $pid 10
   local code=$?
   [ $code -eq 0 ] || fail "$1: exit code $code, expected 0 ($(cat "$run/log"))"
