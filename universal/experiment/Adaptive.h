@@ -20,6 +20,7 @@ namespace ExperimentalMethods {
 /// response as the first dependent variable (a VariableInstance<int> that runTrial() sets to
 /// 1 for correct or 0 for wrong). Further dependent variables are recorded with each trial;
 /// further independent variables must have at most one level and keep it for the run.
+/// repetitions is not used: the tracks' own limits end the run.
 ///
 /// The result file follows Constant's conventions (CR LF lines, a TAB after every field, the
 /// same journal beside it while the trials run); its trial lines hold the trial number, the

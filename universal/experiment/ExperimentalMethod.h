@@ -12,8 +12,8 @@ namespace ExperimentalMethods {
 
 /// The abstract experiment procedure. It fixes the order in which every procedure runs:
 /// run() = takeName(), prepare(), runTrials(), finish(), each dispatched virtually, so an
-/// override of any step takes effect inside run(). An experiment derives from Demo or
-/// Constant, supplies declareVariables() and runTrial(), and calls run() once.
+/// override of any step takes effect inside run(). An experiment derives from Demo, Constant,
+/// Staircase or Quest, supplies declareVariables() and runTrial(), and calls run() once.
 ///
 /// The derived class makes its variables with new and appends them to independentVariables
 /// or dependentVariables; the procedure then owns them and deletes them when destroyed.
