@@ -8,7 +8,7 @@
 
 #include <cmath>
 #include <csignal>
-#include <cstdlib>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -74,11 +74,22 @@ Staircase::Track twoDownOneUp(double start) {
     return track;
 }
 
+// Every run writes to one file of this process, removed after each test.
+class AdaptiveRuns : public ::testing::Test {
+protected:
+    void TearDown() override {
+        for (const char* suffix : {"", ".partial", ".whole", ".whole.partial"})
+            std::remove((scratch + suffix).c_str());
+    }
+    const std::string scratch =
+        ::testing::TempDir() + "stimora-adaptive-" + std::to_string(getpid()) + ".dat";
+};
+
 } // namespace
 
-TEST(Adaptive, StaircaseRunWritesEveryTrialAndTheThreshold) {
+TEST_F(AdaptiveRuns, StaircaseRunWritesEveryTrialAndTheThreshold) {
     Observer<Staircase> e;
-    e.fileTemplate = ::testing::TempDir() + "stimora-staircase.dat";
+    e.fileTemplate = scratch;
     e.headerNote = "note";
     e.declare = [](Observer<Staircase>& x) {
         Staircase::Track track; // 4 -> down 2 (clamped to 2.5) -> up 1 ...: reversals 2.5, 3.5, 2.5
@@ -109,14 +120,14 @@ TEST(Adaptive, StaircaseRunWritesEveryTrialAndTheThreshold) {
 // Interleaved 1-up-2-down staircases with log10 steps, started above the threshold as a
 // two-alternative task needs, converge on a Weibull observer's
 // 70.7 % point: the mean over 100 runs lies within 0.05 log units of it.
-TEST(Adaptive, SimulatedObserverStaircasesConvergeOnTheirTarget) {
+TEST_F(AdaptiveRuns, SimulatedObserverStaircasesConvergeOnTheirTarget) {
     const double alpha = -1.5, target = pointOf(std::sqrt(0.5), alpha, 0);
     Stimora::seed(20240611);
     double sum = 0;
     int estimates = 0;
     for (int run = 0; run < 100; ++run) {
         Observer<Staircase> e;
-        e.fileTemplate = ::testing::TempDir() + "stimora-converge.dat";
+        e.fileTemplate = scratch;
         e.declare = [](Observer<Staircase>& x) { x.staircases = {twoDownOneUp(0.3), twoDownOneUp(0.1)}; };
         e.answer = [&](double contrast) { return weibullObserver(std::log10(contrast), alpha, 0); };
         e.run();
@@ -132,14 +143,14 @@ TEST(Adaptive, SimulatedObserverStaircasesConvergeOnTheirTarget) {
 
 // QUEST (mean placement, its default settings) against an observer of the same function:
 // after 40 trials the estimate lies within 0.1 log units of the true 82 % point in at least
-// 80 of 100 runs. The result file carries the posterior after each trial and at the end.
-TEST(Adaptive, SimulatedObserverQuestFindsTheThresholdWithin40Trials) {
+// 80 of 100 runs.
+TEST_F(AdaptiveRuns, SimulatedObserverQuestFindsTheThresholdWithin40Trials) {
     const double alpha = -1.2, truth = pointOf(0.82, alpha, 0.01);
     Stimora::seed(7);
     int close = 0;
     for (int run = 0; run < 100; ++run) {
         Observer<Quest> e;
-        e.fileTemplate = ::testing::TempDir() + "stimora-quest.dat";
+        e.fileTemplate = scratch;
         e.declare = [](Observer<Quest>& x) {
             x.quests.resize(1);
             x.quests[0].model.guess = -0.5;
@@ -149,20 +160,11 @@ TEST(Adaptive, SimulatedObserverQuestFindsTheThresholdWithin40Trials) {
         e.run();
         ASSERT_EQ(e.posterior(0).trials(), 40);
         close += std::fabs(e.posterior(0).mean() - truth) <= 0.1 ? 1 : 0;
-        if (run == 0) {
-            const std::string file = readBytes(e.savedPath());
-            EXPECT_NE(file.find("\r\nTRIAL#\tQUEST\tContrast\tCorrect\tMEAN\tSD\tTime\t\r\n1\t1\t-0.5\t"),
-                      std::string::npos);
-            std::ostringstream last;
-            last << "\r\nQUEST\tMEAN\tSD\tTRIALS\t\r\n1\t" << e.posterior(0).mean() << '\t'
-                 << e.posterior(0).sd() << "\t40\t\r\n";
-            EXPECT_EQ(file.substr(file.size() - last.str().size()), last.str());
-        }
     }
     EXPECT_GE(close, 80);
 }
 
-TEST(Adaptive, BadSettingsAreRefusedBeforeAnyTrial) {
+TEST_F(AdaptiveRuns, BadSettingsAreRefusedBeforeAnyTrial) {
     const auto staircaseRefusal = [](std::function<void(Staircase::Track&)> change) {
         Observer<Staircase> e;
         e.declare = [&](Observer<Staircase>& x) {
@@ -194,15 +196,15 @@ TEST(Adaptive, BadSettingsAreRefusedBeforeAnyTrial) {
 
     Observer<Quest> unanswered;
     unanswered.declare = [](Observer<Quest>& x) { x.quests.resize(1); };
-    unanswered.fileTemplate = ::testing::TempDir() + "stimora-unanswered.dat";
+    unanswered.fileTemplate = scratch;
     unanswered.answer = [](double) { return 2; };
     EXPECT_EQ(raised([&] { unanswered.run(); }).message(),
               "Trial 1 left \"Correct\" at 2; a response is 1 (correct) or 0 (wrong).");
 }
 
 // A run killed inside trial 4 leaves a journal of exactly the lines the full run starts with.
-TEST(Adaptive, RunKilledInsideATrialLeavesAJournalOfExactlyTheFinishedTrials) {
-    const std::string path = ::testing::TempDir() + "stimora-killed.dat";
+TEST_F(AdaptiveRuns, RunKilledInsideATrialLeavesAJournalOfExactlyTheFinishedTrials) {
+    const std::string& path = scratch;
     const auto experiment = [](Observer<Staircase>& e, const std::string& file) {
         e.fileTemplate = file;
         e.declare = [](Observer<Staircase>& x) { x.staircases = {twoDownOneUp(0.3), twoDownOneUp(0.01)}; };

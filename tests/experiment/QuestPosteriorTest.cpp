@@ -25,8 +25,7 @@ using Stimora::Testing::raised;
 //    = 0.0562527; mode 0.1; cumulative 0.035927, 0.390479, 1: the 0.5 quantile is
 //    0 + 0.1 (0.5 - 0.390479) / 0.609521 = 0.0179683. (Digits below: the same sums unrounded.)
 TEST(QuestPosterior, ThreePointGridMatchesTheHandComputation) {
-    QuestPosterior::Parameters p;
-    p.guess = 0;
+    QuestPosterior::Parameters p; // guess 0
     p.guessSd = 0.1;
     p.grain = 0.1;
     p.range = 0.2;
