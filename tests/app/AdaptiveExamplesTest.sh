@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The two adaptive examples as an observer meets them, driven by real X keys: each waits on its
-# start screen for the space bar, takes V / H answers until its procedure is done and writes its
-# result file (trial lines, then the final estimates; journal removed).
+# The two adaptive examples driven by real X keys: each waits for the space bar, takes V / H answers
+# until its procedure is done and writes its result file (trials, then estimates; journal removed).
 # Usage: AdaptiveExamplesTest.sh <folder of movingbars> <build folder>
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.bash"
@@ -12,12 +11,10 @@ mkdir -p "$out"
 out=$(cd "$out" && pwd)
 xdotool mousemove 700 600 # without a window manager the keyboard follows the pointer
 
-# run <program> <trials>: starts it in its own folder with STIMORA_TRIALS, answers V / H in turn
-# until it ends, and leaves the folder in $run and the result file in $result.
+# run <program> <trials>: runs it to its end in $run, answering V / H in turn; result file in $result.
 run() {
   run="$out/$1"
   mkdir -p "$run"
-  [ -x "$build/$1" ] || { fail "$1 was not built"; return 1; }
   (cd "$run" && STIMORA_TRIALS=$2 STIMORA_NO_MESSAGE_BOX=1 exec "$build/$1") >"$run/log" 2>&1 &
   local pid=$!
   sleep 3
@@ -42,8 +39,8 @@ if run contrast_staircase 4; then
     fail "staircase trials are not 4 from each staircase"
   [ "$(sed -n '5,12p' "$result" | awk -F'\t' '$1 == NR && ($4 == ($6 == $7)) && $3 > 0 && $3 <= 1' | wc -l)" -eq 8 ] ||
     fail "staircase trial lines: numbers, contrasts or correctness"
-  [ "$(sed -n 13p "$result")" = $'STAIRCASE\tTHRESHOLD\tREVERSALS\tTRIALS\t\r' ] || fail "staircase estimates header"
-  [ "$(sed -n '14,15p' "$result" | awk -F'\t' '{printf "%s:%s ", $1, $4}')" = "1:4 2:4 " ] || fail "staircase estimates"
+  [[ "$(sed -n '13,15p' "$result" | awk -F'\t' '{printf "%s:%s:%s ", $1, $2, $4}')" = "STAIRCASE:THRESHOLD:TRIALS 1:"*":4 2:"*":4 " ]] ||
+    fail "staircase estimates: $(sed -n '13,15p' "$result")"
   [ "$(tr -cd '\n' <"$result" | wc -c)" -eq 15 ] || fail "staircase file has $(tr -cd '\n' <"$result" | wc -c) lines"
   grep -q "^Staircase 2: threshold contrast" "$run/log" || fail "no thresholds reported: $(cat "$run/log")"
 fi

@@ -117,9 +117,8 @@ TEST_F(AdaptiveRuns, StaircaseRunWritesEveryTrialAndTheThreshold) {
     EXPECT_EQ(std::ifstream(e.journalPath()).good(), false); // removed with the result written
 }
 
-// Interleaved 1-up-2-down staircases with log10 steps, started above the threshold as a
-// two-alternative task needs, converge on a Weibull observer's
-// 70.7 % point: the mean over 100 runs lies within 0.05 log units of it.
+// Interleaved 1-up-2-down staircases, started above threshold as two alternatives need, converge
+// on a Weibull observer's 70.7 % point: the mean of 100 runs lies within 0.05 log units of it.
 TEST_F(AdaptiveRuns, SimulatedObserverStaircasesConvergeOnTheirTarget) {
     const double alpha = -1.5, target = pointOf(std::sqrt(0.5), alpha, 0);
     Stimora::seed(20240611);
@@ -141,9 +140,8 @@ TEST_F(AdaptiveRuns, SimulatedObserverStaircasesConvergeOnTheirTarget) {
     EXPECT_NEAR(sum / estimates, target, 0.05);
 }
 
-// QUEST (mean placement, its default settings) against an observer of the same function:
-// after 40 trials the estimate lies within 0.1 log units of the true 82 % point in at least
-// 80 of 100 runs.
+// QUEST (mean placement, default settings) against an observer of the same function: after 40
+// trials the estimate lies within 0.1 log units of the true 82 % point in at least 80 of 100 runs.
 TEST_F(AdaptiveRuns, SimulatedObserverQuestFindsTheThresholdWithin40Trials) {
     const double alpha = -1.2, truth = pointOf(0.82, alpha, 0.01);
     Stimora::seed(7);
@@ -204,44 +202,40 @@ TEST_F(AdaptiveRuns, BadSettingsAreRefusedBeforeAnyTrial) {
 
 // A run killed inside trial 4 leaves a journal of exactly the lines the full run starts with.
 TEST_F(AdaptiveRuns, RunKilledInsideATrialLeavesAJournalOfExactlyTheFinishedTrials) {
-    const std::string& path = scratch;
-    const auto experiment = [](Observer<Staircase>& e, const std::string& file) {
-        e.fileTemplate = file;
-        e.declare = [](Observer<Staircase>& x) { x.staircases = {twoDownOneUp(0.3), twoDownOneUp(0.01)}; };
-        Stimora::seed(2024);
-    };
     int ready[2];
     ASSERT_EQ(pipe(ready), 0);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    // The same seeded run twice: stopped inside trial stopAt (and killed there), or to its end.
+    const auto run = [&](const std::string& file, int stopAt) {
         Observer<Staircase> e;
-        experiment(e, path);
+        e.fileTemplate = file;
+        e.declare = [](Observer<Staircase>& x) { x.staircases = {twoDownOneUp(0.3), twoDownOneUp(0.01)}; };
         e.answer = [&](double contrast) {
-            if (e.currentTrial == 4) {
+            if (e.currentTrial == stopAt) {
                 (void)!write(ready[1], "k", 1);
                 for (;;)
                     pause();
             }
             return contrast > 0.05 ? 1 : 0;
         };
+        Stimora::seed(2024);
         e.run();
+        return readBytes(e.savedPath());
+    };
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        run(scratch, 4);
         _exit(3);
     }
     char byte = 0;
     ASSERT_EQ(read(ready[0], &byte, 1), 1);
     ASSERT_EQ(kill(child, SIGKILL), 0);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_FALSE(std::ifstream(path).good());
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    EXPECT_FALSE(std::ifstream(scratch).good());
 
-    Observer<Staircase> whole;
-    experiment(whole, path + ".whole");
-    whole.answer = [](double contrast) { return contrast > 0.05 ? 1 : 0; };
-    whole.run();
-    const std::string result = readBytes(whole.savedPath());
+    const std::string result = run(scratch + ".whole", 0);
     std::size_t end = 0;
     for (int line = 0; line < 4 + 3; ++line)
         end = result.find("\r\n", end) + 2;
-    EXPECT_EQ(readBytes(path + ".partial"), result.substr(0, end));
+    EXPECT_EQ(readBytes(scratch + ".partial"), result.substr(0, end));
 }
