@@ -242,6 +242,16 @@ TEST_F(CanvasGamma, NothingHappensUnlessCreated) {
     EXPECT_FALSE(api->readGammaRamp(now));
 }
 
+TEST(DisplayMode, AModeAtAnotherRefreshRateIsRefusedLikeAMissingOne) {
+    EXPECT_TRUE(APICanvasProperties::acceptsMode(1024, 768, 60, 1024, 768, 60));
+    EXPECT_TRUE(APICanvasProperties::acceptsMode(1024, 768, 60, 1024, 768, 0)); // virtual: 60 Hz
+    EXPECT_TRUE(APICanvasProperties::acceptsMode(1024, 768, 0, 1024, 768, 75)); // no rate asked
+    EXPECT_FALSE(APICanvasProperties::acceptsMode(1024, 768, 60, 1024, 768, 75));
+    EXPECT_FALSE(APICanvasProperties::acceptsMode(1024, 768, 60, 1024, 768, 50));
+    EXPECT_FALSE(APICanvasProperties::acceptsMode(1024, 768, 75, 1024, 768, 0));
+    EXPECT_FALSE(APICanvasProperties::acceptsMode(1024, 768, 60, 1280, 1024, 60));
+}
+
 // ---- the pump ends the process
 
 namespace {
