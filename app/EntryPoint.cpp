@@ -37,6 +37,9 @@ int runEntryPoint(int argc, char** argv, void (*mainRoutine)()) {
         platformMessageBox(notificationTitle,
                            "class Stimora::Canvas [CANVAS ERROR] The canvas is already initialized (error " +
                                std::to_string(static_cast<int>(error)) + ").");
+    } catch (...) {
+        // Whatever else was thrown: the stack (and so the canvas) has unwound to here.
+        platformMessageBox(notificationTitle, "An exception of an unknown type ended the program.");
     }
     return 0;
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <typeinfo>
 
+#include "CrtcGamma.h"
 #include "Display.h"
 #include "Platform.h"
 #include "PlatformVideo.h"
@@ -104,6 +105,16 @@ struct APICanvasProperties::Impl {
     std::int64_t gridOrigin = 0;
     double gridPeriod = 0.0;
     bool gridStarted = false;
+    // The output's ramp, found at the first gamma call (null where none can be loaded).
+    std::unique_ptr<CrtcGamma> gamma;
+    bool gammaLooked = false;
+    CrtcGamma* output(SDL_Window* w) {
+        if (!gammaLooked) {
+            gamma = CrtcGamma::forWindow(w);
+            gammaLooked = true;
+        }
+        return gamma.get();
+    }
 };
 
 bool platformStartVideo() {
@@ -128,7 +139,11 @@ bool platformStartVideo() {
     SDL_StopTextInput();
     SDL_EventState(SDL_TEXTINPUT, SDL_IGNORE);
     SDL_EventState(SDL_TEXTEDITING, SDL_IGNORE);
+    // Pointer moves never queue: a moving mouse sends more of them than the pump (one event a
+    // query) takes, and the cursor is read from SDL's own state anyway.
+    SDL_EventState(SDL_MOUSEMOTION, SDL_IGNORE);
     platformStampInput();
+    platformInstallSignalHandlers();
     return true;
 }
 
@@ -215,8 +230,8 @@ void APICanvasProperties::openFullScreen(int width_, int height_, int colorDepth
     wanted.h = height_;
     wanted.refresh_rate = refreshRate_;
     SDL_DisplayMode& mode = impl->mode;
-    if (SDL_GetClosestDisplayMode(displayIndex, &wanted, &mode) == nullptr || mode.w != width_ ||
-        mode.h != height_)
+    if (SDL_GetClosestDisplayMode(displayIndex, &wanted, &mode) == nullptr ||
+        !acceptsMode(width_, height_, refreshRate_, mode.w, mode.h, mode.refresh_rate))
         fail(switchFailed);
 
     width = width_;
@@ -237,6 +252,14 @@ void APICanvasProperties::openFullScreen(int width_, int height_, int colorDepth
     fullScreen = true;
     setUpContext();
     finishCreation();
+}
+
+bool APICanvasProperties::acceptsMode(int width_, int height_, int refreshRate_, int modeWidth,
+                                      int modeHeight, int modeRefreshRate) {
+    // A mode at another rate would show every duration given in frames at the wrong speed. A
+    // rate reported as 0 (a virtual display) is taken as the 60 Hz it runs at.
+    const int rate = modeRefreshRate != 0 ? modeRefreshRate : 60;
+    return modeWidth == width_ && modeHeight == height_ && (refreshRate_ == 0 || rate == refreshRate_);
 }
 
 void APICanvasProperties::openWindow(int left, int top, int width_, int height_, int displayIndex) {
@@ -316,6 +339,7 @@ void APICanvasProperties::makeCurrent() {
 }
 
 void APICanvasProperties::swapBuffers() {
+    platformHonourSignals();
     if (!created)
         return;
     if (!paced) {
@@ -368,24 +392,28 @@ void APICanvasProperties::setGammaTable(const std::vector<double>& r, const std:
 }
 
 void APICanvasProperties::loadRamp(const std::uint16_t ramp[3 * 256]) {
+    CrtcGamma* output = impl->output(impl->window);
+    // A host that cannot load a ramp says so: calibration must never silently not happen.
+    if (output == nullptr)
+        failGamma(gammaLoadFailed);
     // The first ramp of ours saves the one it replaces.
-    if (gammaMode == 0 &&
-        SDL_GetWindowGammaRamp(impl->window, savedRamp, savedRamp + 256, savedRamp + 512) < 0)
-        fail(gammaReadFailed);
-    if (SDL_SetWindowGammaRamp(impl->window, ramp, ramp + 256, ramp + 512) < 0)
-        fail(gammaLoadFailed);
+    if (gammaMode == 0 && (!output->save() || !output->read(savedRamp)))
+        failGamma(gammaReadFailed);
+    if (!output->load(ramp))
+        failGamma(gammaLoadFailed);
 }
 
 void APICanvasProperties::restoreGamma() {
-    if (created && (gammaMode == 1 || gammaMode == 2))
-        SDL_SetWindowGammaRamp(impl->window, savedRamp, savedRamp + 256, savedRamp + 512);
+    if (created && (gammaMode == 1 || gammaMode == 2) && impl->gamma)
+        impl->gamma->restore();
     gammaMode = 0;
 }
 
 bool APICanvasProperties::readGammaRamp(std::uint16_t ramp[3 * 256]) const {
     if (!created)
         return false;
-    return SDL_GetWindowGammaRamp(impl->window, ramp, ramp + 256, ramp + 512) == 0;
+    CrtcGamma* output = impl->output(impl->window);
+    return output != nullptr && output->read(ramp);
 }
 
 void APICanvasProperties::release() {
@@ -415,6 +443,11 @@ void APICanvasProperties::abandon() noexcept {
         SDL_ShowCursor(SDL_ENABLE);
         impl->cursorHidden = false;
     }
+    // Putting the desktop mode back can reset the output's ramp: the saved one goes back last.
+    if (impl->gamma)
+        impl->gamma->restore();
+    impl->gamma.reset();
+    impl->gammaLooked = false;
     created = false;
 }
 

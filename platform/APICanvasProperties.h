@@ -63,6 +63,10 @@ public:
     int gammaMode = 0;        ///< 0 none loaded, 1 from values, 2 from tables
     std::uint16_t savedRamp[3 * 256] = {};
 
+    /// Whether a display mode the host offers serves a full-screen request: the same size and
+    /// the same whole-Hz rate (a rate reported as 0 counts as 60 Hz; a request for 0 takes any).
+    static bool acceptsMode(int width, int height, int refreshRate, int modeWidth, int modeHeight,
+                            int modeRefreshRate);
     /// Releases every live canvas's platform half (used before the process is ended).
     static void releaseAll();
 

@@ -299,6 +299,7 @@ void startEvents() {
     if (!eventsRunning()) {
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         SDL_InitSubSystem(SDL_INIT_EVENTS);
+        SDL_EventState(SDL_MOUSEMOTION, SDL_IGNORE);
     }
     platformStampInput();
 }
@@ -339,6 +340,7 @@ bool takeEvent(SDL_Event& event) {
 } // namespace
 
 PumpedMessage platformPumpMessage() {
+    platformHonourSignals();
     PumpedMessage message;
     if (!eventsRunning())
         return message;
@@ -389,6 +391,7 @@ void platformStampInput() {
 }
 
 void platformSampleInput() {
+    platformHonourSignals();
     if (eventsRunning())
         SDL_PumpEvents();
 }

@@ -12,6 +12,12 @@ namespace Stimora {
 bool platformStartVideo();
 /// Stamps key and button transitions as SDL queues them (once events run; safe to repeat).
 void platformStampInput();
+/// From the first canvas on: SIGINT, SIGTERM and SIGHUP (unless ignored) are noted for
+/// platformHonourSignals; fatal signals restore every canvas's display, then act as before.
+void platformInstallSignalHandlers();
+/// After SIGINT, SIGTERM or SIGHUP: releases every canvas and exits with 128 + the signal.
+/// Run by every pump step, input sample and swap.
+void platformHonourSignals();
 /// The window of the earliest live canvas, or null while none exists.
 SDL_Window* platformCanvasWindow();
 

@@ -66,6 +66,19 @@ TEST(EntryPoint, IntervalAndCanvasErrorValuesAreReportedNotFatal) {
     EXPECT_EQ(canvas.rfind("Stimora Notification: class Stimora::Canvas [CANVAS ERROR]", 0), 0u) << canvas;
 }
 
+TEST(EntryPoint, AnUnknownExceptionTypeUnwindsAndIsNamed) {
+    static bool unwound = false;
+    struct Held {
+        ~Held() { unwound = true; } // as a canvas on the routine's stack is released
+    };
+    EXPECT_EQ(notificationFor([] {
+                  Held held;
+                  throw 42;
+              }),
+              "Stimora Notification: An exception of an unknown type ended the program.\n");
+    EXPECT_TRUE(unwound);
+}
+
 TEST(EntryPoint, NothingToReportWhenTheRoutineReturns) {
     EXPECT_EQ(notificationFor([] {}), "");
 }

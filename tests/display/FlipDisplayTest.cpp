@@ -278,6 +278,26 @@ TEST_F(Flip, FreeFunctionsActOnTheCurrentCanvas) {
     stopFrameCounting();
 }
 
+// A canvas never set has nothing to draw into: the same refusal as before any canvas exists,
+// not a call through a null pointer. Null text draws nothing.
+TEST_F(Flip, AnUnsetCanvasRefusesAndNullTextDrawsNothing) {
+    Canvas unset;
+    for (auto draw : {+[](Canvas& c) { c.flip(); }, +[](Canvas& c) { c.rect(box(0, 0, 3, 3), Color::white); },
+                      +[](Canvas& c) { c.segmentText("1", 0, 20, Color::white); }}) {
+        try {
+            draw(unset);
+            ADD_FAILURE() << "an unset canvas drew";
+        } catch (Exception* e) {
+            EXPECT_EQ(e->text(),
+                      "class Stimora::Exception [] Canvas-dependent function was called before the "
+                      "instantiation of Canvas.");
+            delete e;
+        }
+    }
+    canvas().clear(Color::black).segmentText(nullptr, 10, 30, Color::white);
+    EXPECT_EQ(countLit(canvas(), 0, 0, 320, 240), 0);
+}
+
 TEST_F(Flip, AllocatesNothing) {
     if (!STIMORA_COUNT_ALLOCATIONS)
         GTEST_SKIP() << "allocations are not counted under AddressSanitizer";

@@ -396,6 +396,19 @@ TEST(ConstantSteps, RunDispatchesEveryStepVirtuallyInOrder) {
 }
 
 namespace ConstantTesting {
+namespace {
+template <int N> class Hidden : public Experiment {};
+} // namespace
+} // namespace ConstantTesting
+
+TEST(ConstantSteps, NamesFromAnonymousNamespacesAndTemplatesAreFileNameSafe) {
+    ConstantTesting::Hidden<2> e;
+    e.declare = declareThreeByTwo;
+    e.run();
+    EXPECT_EQ(e.name, "ConstantTesting::Hidden_2_");
+}
+
+namespace ConstantTesting {
 
 std::string* destructionLog = nullptr;
 

@@ -18,6 +18,7 @@
 #include "APICanvasProperties.h"
 #include "Display.h"
 #include "PlatformTesting.h"
+#include "PlatformVideo.h"
 #include "application/Exception.h"
 #include "devices/Keyboard.h"
 #include "devices/Mouse.h"
@@ -240,6 +241,30 @@ TEST_F(CanvasGamma, NothingHappensUnlessCreated) {
     EXPECT_EQ(api->gammaMode, 0);
     std::uint16_t now[3 * 256];
     EXPECT_FALSE(api->readGammaRamp(now));
+}
+
+// A failure after the display was switched (here a bad simulated refresh, read once the
+// context exists) undoes the switch: no window of ours is left.
+TEST(CanvasWindow, AFailureAfterTheSwitchLeavesNothingBehind) {
+    setenv("STIMORA_SIMULATED_REFRESH", "fast", 1);
+    try {
+        APICanvasProperties api(Display::primary());
+        ADD_FAILURE() << "a refresh of 'fast' accepted";
+    } catch (const Exception& e) {
+        EXPECT_NE(e.text().find("STIMORA_SIMULATED_REFRESH must be a refresh rate"), std::string::npos);
+    }
+    unsetenv("STIMORA_SIMULATED_REFRESH");
+    EXPECT_EQ(platformCanvasWindow(), nullptr);
+}
+
+TEST(DisplayMode, AModeAtAnotherRefreshRateIsRefusedLikeAMissingOne) {
+    EXPECT_TRUE(APICanvasProperties::acceptsMode(1024, 768, 60, 1024, 768, 60));
+    EXPECT_TRUE(APICanvasProperties::acceptsMode(1024, 768, 60, 1024, 768, 0)); // virtual: 60 Hz
+    EXPECT_TRUE(APICanvasProperties::acceptsMode(1024, 768, 0, 1024, 768, 75)); // no rate asked
+    EXPECT_FALSE(APICanvasProperties::acceptsMode(1024, 768, 60, 1024, 768, 75));
+    EXPECT_FALSE(APICanvasProperties::acceptsMode(1024, 768, 60, 1024, 768, 50));
+    EXPECT_FALSE(APICanvasProperties::acceptsMode(1024, 768, 75, 1024, 768, 0));
+    EXPECT_FALSE(APICanvasProperties::acceptsMode(1024, 768, 60, 1280, 1024, 60));
 }
 
 // ---- the pump ends the process

@@ -146,7 +146,10 @@ Canvas& Canvas::set(int width_, int height_, int colorDepth_, double refreshRate
 }
 
 void Canvas::activate() {
-    if (active_ != this && api) {
+    // A canvas that was never set (or failed to) has nothing to draw into.
+    if (!api)
+        DrawableDummy::instance().refuse();
+    if (active_ != this) {
         api->makeCurrent();
         active_ = this;
     }

@@ -169,6 +169,8 @@ int Canvas::message(const char16_t* text, double x, double y, const Color& color
 
 Canvas& Canvas::segmentText(const char* text, double x, double y, const Color& color, bool leftAligned) {
     activate();
+    if (!text)
+        return *this;
     // Only the matrix and the current colour change here, so saving those two is saving all.
     glPushMatrix();
     glPushAttrib(GL_CURRENT_BIT);

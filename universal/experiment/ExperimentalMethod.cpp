@@ -6,6 +6,8 @@
 #include "display/Color.h"
 #include "file/Paths.h"
 
+#include <cctype>
+#include <string>
 #include <typeinfo>
 
 namespace Stimora {
@@ -27,6 +29,15 @@ void ExperimentalMethod::waitForStart() {}
 
 void ExperimentalMethod::takeName() {
     std::string typeName = qualifiedTypeName(typeid(*this));
+    // The name becomes part of the result file's name: a class in an anonymous namespace is
+    // named by its own qualified name, and characters a file name cannot safely hold (blanks,
+    // brackets of templates, separators) become '_'.
+    const std::string anonymous = "(anonymous namespace)::";
+    for (std::size_t at = typeName.find(anonymous); at != std::string::npos; at = typeName.find(anonymous))
+        typeName.erase(at, anonymous.size());
+    for (char& c : typeName)
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == ':' || c == '-' || c == '.'))
+            c = '_';
     // Type names that open with a marker rather than a letter carry two characters of it.
     const char first = typeName.empty() ? '\0' : typeName[0];
     const bool letter = (first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z');
