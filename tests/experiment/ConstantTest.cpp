@@ -1,6 +1,7 @@
 #include "experiment/Constant.h"
 
 #include "application/Exception.h"
+#include "devices/Clock.h"
 #include "experiment/VariableInstance.h"
 #include "file/Paths.h"
 #include "math/Random.h"
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <deque>
 #include <fstream>
 #include <functional>
@@ -494,6 +496,23 @@ TEST_F(ConstantFiles, DefaultTemplateNamesTheFileAfterTheExperimentAndTheTime) {
     EXPECT_EQ(stamp.substr(15), ".dat");
     EXPECT_TRUE(exists(e.resultPath()));
     EXPECT_EQ(Experiment().fileTemplate, "%EXPNAME__%TIME_.dat");
+}
+
+// The result file carries the time it was written (the end of the run), not the start.
+TEST_F(ConstantFiles, TheResultFileIsStampedWhenItIsSaved) {
+    static std::time_t now = 1252416612; // 2009-09-08 13:30:12 UTC
+    setCalendarTimeSource([] { return now; });
+    Experiment e;
+    e.fileTemplate = folder + "/run_%TIME_.dat";
+    e.declare = declareThreeByTwo;
+    e.trial = [](Experiment&) { now += 3600; };
+    e.run();
+    setCalendarTimeSource(nullptr);
+    char stamp[32];
+    std::tm end{};
+    localtime_r(&now, &end);
+    std::strftime(stamp, sizeof stamp, "%Y%m%d_%H%M%S", &end);
+    EXPECT_EQ(e.resultPath(), folder + "/run_" + stamp + ".dat");
 }
 
 TEST_F(ConstantFiles, ZeroRepetitionsWriteOnlyTheFourHeaderLines) {

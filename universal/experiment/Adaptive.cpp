@@ -108,8 +108,8 @@ void Adaptive::finish() {
 }
 
 void Adaptive::saveResults() {
-    if (results_.path().empty())
-        results_.name(fileTemplate);
+    // Stamped at the end of the run, when the file is written; the journal kept its own name.
+    results_.name(fileTemplate);
     std::string bytes = headerLines();
     for (std::size_t i = 0; i < tracks_.size(); ++i)
         bytes += trialLine(static_cast<int>(i));

@@ -110,8 +110,8 @@ void Constant::finish() {
 }
 
 void Constant::saveResults() {
-    if (results_.path().empty())
-        results_.name(fileTemplate);
+    // Stamped at the end of the run, when the file is written; the journal kept its own name.
+    results_.name(fileTemplate);
     std::string bytes = headerLines();
     for (int i = 0; i < trialCount; ++i)
         bytes += trialLine(i);
