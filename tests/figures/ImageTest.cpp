@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -249,6 +250,17 @@ TEST(ImageDrawing, VerticalLineAndPointsOutsideAreSkipped) {
     EXPECT_EQ(errorOf([&] { image.line(-10, -10, 20, 20, Color::white); }), "");
     EXPECT_EQ(image.getPix(2, 2).r, 1.0);
     EXPECT_EQ(errorOf([&] { image.line(50, 50, 60, 50, Color::white); }), "");
+}
+
+TEST(ImageDrawing, FarEndsDrawTheSamePixelsAsTheVisiblePart) {
+    const double far[][4] = {{-3e9, -3e9, 3e9, 3e9}, {-1e7, 0, 1e7, 4}, {-HUGE_VAL, 1, 5, 1}};
+    const double near[][4] = {{0, 0, 5, 5}, {0, 2, 5, 2}, {0, 1, 5, 1}};
+    for (int i = 0; i < 3; ++i) {
+        Image expected(6, 4, Image::GRAY, Image::BYTE), image(6, 4, Image::GRAY, Image::BYTE);
+        expected.line(near[i][0], near[i][1], near[i][2], near[i][3], Color::white);
+        image.line(far[i][0], far[i][1], far[i][2], far[i][3], Color::white);
+        EXPECT_EQ(std::memcmp(image.getBuffer(), expected.getBuffer(), 4 * 8), 0) << i;
+    }
 }
 
 TEST(ImageDrawing, RectIsClippedToTheImage) {
