@@ -122,20 +122,16 @@ TEST(PngBridgeLoad, AbsurdDimensionsAreRefusedBeforeAllocating) {
         writeFile(pathOf("huge.png"), withDimensions(bytes, size[0], size[1]));
         Image image;
         const std::string tooLarge =
-            "class Stimora::IMAGE_FORMATS::PNG_BRIDGE [FILE FORMAT ERROR] The requested file is too large: " +
-            std::to_string(size[0]) + " x " + std::to_string(size[1]) +
-            " pixels, over 32768 a side or 268435456 in all.";
-        EXPECT_EQ(errorOf([&] { image.load(pathOf("huge.png")); }),
-                  size[0] == 4096 || size[0] == 0 ? notPng : tooLarge);
+            notPng.substr(0, notPng.size() - 8) + "too large: " + std::to_string(size[0]) + " x " +
+            std::to_string(size[1]) + " pixels, over 32768 a side or 268435456 in all.";
+        EXPECT_EQ(errorOf([&] { image.load(pathOf("huge.png")); }), size[0] % 4096 == 0 ? notPng : tooLarge);
         EXPECT_FALSE(image.hasBitmap());
     }
 }
 
 TEST(PngBridgeLoad, LargestSavedImagesReadBack) {
-    Image big(4097, 4096, Image::GRAY, Image::BYTE);
-    big.rawPix(0, 0, raw(0.5, 0.5, 0.5)).rawPix(4096, 4095, raw(1, 1, 1));
-    big.save(pathOf("big.png"));
-    Image loaded;
+    Image big(4097, 4096, Image::GRAY, Image::BYTE), loaded;
+    big.rawPix(4096, 4095, raw(1, 1, 1)).save(pathOf("big.png"));
     loaded.load(pathOf("big.png"));
     expectSamePixels(big, loaded);
 }

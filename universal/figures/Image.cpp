@@ -432,12 +432,12 @@ Image& Image::line(double x1, double y1, double x2, double y2, const Color& colo
     const double across = a1 < a2 ? (shallow ? y1 : x1) : (shallow ? y2 : x2);
     const double from = roundWhole(std::min(a1, a2));
     const double last = std::min(roundWhole(std::max(a1, a2)), (shallow ? width : height) - 1.0);
-    for (int along = static_cast<int>(std::max(from, 0.0)); along <= last; ++along) {
+    for (double along = std::max(from, 0.0); along <= last; ++along) {
         const double step = along - from;
         if (shallow) {
-            plot(along, roundToInt(across + slope * step));
+            plot(static_cast<int>(along), roundToInt(across + slope * step));
         } else {
-            plot(roundToInt(across + step / slope), along);
+            plot(roundToInt(across + step / slope), static_cast<int>(along));
         }
     }
     return *this;
