@@ -260,7 +260,7 @@ TEST_F(MovingBarDisplayTest, NarrowBarsFillTheLongestPathAndWideSpacingShortensI
         v.eccentricity = 140;
         v.green = 0.0; // the second colour is then the background
         int h = 0;
-        runRoutine(*canvas, [&](int frame) {
+        runRoutine(*canvas, [&, width = width, interval = interval](int frame) {
             if (frame == 1) {
                 intVariable(barWidth) = width;
                 intVariable(barInterval) = interval;

@@ -18,7 +18,6 @@ const Rgba white{255, 255, 255, 255};
 const Rgba red{255, 0, 0, 255};
 const Rgba green{0, 255, 0, 255};
 const Rgba blue{0, 0, 255, 255};
-const Rgba black{0, 0, 0, 255};
 
 // The lit columns of one row, as a string of '#' and '.'.
 std::string row(Canvas& canvas, int left, int y, int width) {

@@ -70,14 +70,14 @@ TEST(IntervalBuilding, ChainedComparisonsWriteBothEnds) {
 TEST(IntervalBuilding, FirstComparisonResetsTheOtherEnd) {
     Interval i;
     1 <= i <= 3;
-    1 <= i;
+    (void)(1 <= i);
     EXPECT_EQ(i.lowerType, Interval::FINITE);
     EXPECT_EQ(i.upperType, Interval::PLUS_INFINITY);
     EXPECT_EQ(i.upperOpen, 0);
     EXPECT_EQ(i.upperValue, 0.0);
     EXPECT_TRUE(i.includes(1e9));
 
-    5 > i;
+    (void)(5 > i);
     EXPECT_EQ(i.lowerType, Interval::MINUS_INFINITY);
     EXPECT_EQ(i.lowerValue, 0.0);
     EXPECT_EQ(i.upperType, Interval::FINITE);
@@ -195,7 +195,7 @@ TEST(IntervalIntegers, FractionalBounds) {
 
 TEST(IntervalIntegers, LowestAndHighestNeedFiniteEnds) {
     Interval i;
-    1 <= i;
+    (void)(1 <= i);
     EXPECT_EQ(i.lowestInt(), 1);
     EXPECT_EQ(raisedType([&] { i.highestInt(); }), Interval::PLUS_INFINITY);
     i <= 4;
@@ -235,7 +235,7 @@ TEST(IntervalIntegers, ClipUpper) {
 TEST(IntervalIntegers, MatrixColumnSelection) {
     // c0 <= I with n columns selects clipLowerInt(1) .. clipUpperInt(n).
     Interval i;
-    3 <= i;
+    (void)(3 <= i);
     EXPECT_EQ(i.clipLowerInt(1), 3);
     EXPECT_EQ(i.clipUpperInt(10), 10);
 }

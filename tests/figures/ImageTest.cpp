@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -249,6 +250,15 @@ TEST(ImageDrawing, VerticalLineAndPointsOutsideAreSkipped) {
     EXPECT_EQ(errorOf([&] { image.line(-10, -10, 20, 20, Color::white); }), "");
     EXPECT_EQ(image.getPix(2, 2).r, 1.0);
     EXPECT_EQ(errorOf([&] { image.line(50, 50, 60, 50, Color::white); }), "");
+}
+
+TEST(ImageDrawing, FarEndsDrawTheSamePixelsAsTheVisiblePart) {
+    const double ends[][8] = {{-3e9, -3e9, 3e9, 3e9, 0, 0, 5, 5}, {-HUGE_VAL, 1, 5, 1, 0, 1, 5, 1}};
+    for (const auto& e : ends) {
+        Image far(6, 4, Image::GRAY, Image::BYTE), near(far);
+        EXPECT_FALSE(std::memcmp(far.line(e[0], e[1], e[2], e[3], Color::white).getBuffer(),
+                                 near.line(e[4], e[5], e[6], e[7], Color::white).getBuffer(), 32));
+    }
 }
 
 TEST(ImageDrawing, RectIsClippedToTheImage) {

@@ -116,13 +116,24 @@ TEST(PngBridgeLoad, AbsurdDimensionsAreRefusedBeforeAllocating) {
     const std::string seed = pathOf("seed.png");
     pattern(Image::RGB, 4, 4).save(seed);
     const Bytes bytes = readFile(seed);
-    const std::uint32_t sizes[][2] = {{40000, 40000}, {0x7FFFFFFF, 1}, {1, 0x7FFFFFFF}, {4096, 4097}, {0, 4}};
+    const std::uint32_t sizes[][2] = {{40000, 40000}, {0x7FFFFFFF, 1}, {1, 0x7FFFFFFF}, {1, 32769},
+                                      {16385, 16385}, {4096, 4097},    {0, 4}};
     for (const auto& size : sizes) {
         writeFile(pathOf("huge.png"), withDimensions(bytes, size[0], size[1]));
         Image image;
-        EXPECT_EQ(errorOf([&] { image.load(pathOf("huge.png")); }), notPng) << size[0] << " x " << size[1];
+        const std::string tooLarge =
+            notPng.substr(0, notPng.size() - 8) + "too large: " + std::to_string(size[0]) + " x " +
+            std::to_string(size[1]) + " pixels, over 32768 a side or 268435456 in all.";
+        EXPECT_EQ(errorOf([&] { image.load(pathOf("huge.png")); }), size[0] % 4096 == 0 ? notPng : tooLarge);
         EXPECT_FALSE(image.hasBitmap());
     }
+}
+
+TEST(PngBridgeLoad, LargestSavedImagesReadBack) {
+    Image big(4097, 4096, Image::GRAY, Image::BYTE), loaded;
+    big.rawPix(4096, 4095, raw(1, 1, 1)).save(pathOf("big.png"));
+    loaded.load(pathOf("big.png"));
+    expectSamePixels(big, loaded);
 }
 
 TEST(PngBridgeLoad, BridgeReplacesAnExistingBitmap) {

@@ -36,6 +36,11 @@ public:
     virtual Gabor& centerAt(double x, double y, double z = 0.0) = 0;
     /// Draws the patch with its top-left corner at the pixel (x, y).
     virtual Gabor& draw(int x, int y, Drawable& target = defaultTarget()) = 0;
+    // The figure's own forms, declared again so that the forms above do not hide them.
+    /// Centres the patch at p.
+    Gabor& centerAt(const Point& p) override = 0;
+    /// Draws the patch at its placement.
+    Gabor& draw(Drawable& target = defaultTarget()) override = 0;
 
     /// The centre (x + width x 0.5, y + height x 0.5, 0).
     Point getDatum() const override;

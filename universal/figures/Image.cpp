@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <new>
 #include <stdexcept>
 #include <type_traits>
@@ -27,6 +28,17 @@ namespace {
 bool softwareCalibration() {
     return Color::calibrationMode == Color::gammaValueSoftware ||
            Color::calibrationMode == Color::gammaTableSoftware;
+}
+
+/// Far beyond any image, yet small enough that differences of such coordinates stay finite.
+constexpr double farAway = 1e18;
+
+/// roundToInt's rule without the int range, for ends far outside the image.
+double roundWhole(double v) {
+    if (std::fabs(v) < INT_MAX) {
+        return roundToInt(v);
+    }
+    return v < 0.0 ? std::trunc(v) : std::nearbyint(v);
 }
 
 /// Smallest power of two, at least 2, not below n.
@@ -390,8 +402,12 @@ Image& Image::clear(const Color& color) {
 }
 
 Image& Image::line(double x1, double y1, double x2, double y2, const Color& color) {
-    if (!bitmap) {
+    if (!bitmap || std::isnan(x1) || std::isnan(y1) || std::isnan(x2) || std::isnan(y2)) {
         return *this;
+    }
+    // An infinite end becomes a very distant one, so that the slope stays defined.
+    for (double* v : {&x1, &y1, &x2, &y2}) {
+        *v = std::clamp(*v, -farAway, farAway);
     }
     auto plot = [&](int x, int y) {
         if (x >= 0 && x < width && y >= 0 && y < height) {
@@ -407,22 +423,21 @@ Image& Image::line(double x1, double y1, double x2, double y2, const Color& colo
         }
         return *this;
     }
+    // Steps run along the longer axis from its rounded start; only the steps that land inside
+    // the image are taken, so an end far outside costs nothing.
     const double slope = (y1 - y2) / (x1 - x2);
-    if (std::fabs(slope) < 1.0) {
-        const double startX = std::min(x1, x2);
-        const double startY = x1 < x2 ? y1 : y2;
-        const int from = roundToInt(startX);
-        const int to = roundToInt(std::max(x1, x2));
-        for (int x = from, step = 0; x <= to; ++x, ++step) {
-            plot(x, roundToInt(startY + slope * step));
-        }
-    } else {
-        const double startY = std::min(y1, y2);
-        const double startX = y1 < y2 ? x1 : x2;
-        const int from = roundToInt(startY);
-        const int to = roundToInt(std::max(y1, y2));
-        for (int y = from, step = 0; y <= to; ++y, ++step) {
-            plot(roundToInt(startX + step / slope), y);
+    const bool shallow = std::fabs(slope) < 1.0;
+    const double a1 = shallow ? x1 : y1;
+    const double a2 = shallow ? x2 : y2;
+    const double across = a1 < a2 ? (shallow ? y1 : x1) : (shallow ? y2 : x2);
+    const double from = roundWhole(std::min(a1, a2));
+    const double last = std::min(roundWhole(std::max(a1, a2)), (shallow ? width : height) - 1.0);
+    for (double along = std::max(from, 0.0); along <= last; ++along) {
+        const double step = along - from;
+        if (shallow) {
+            plot(static_cast<int>(along), roundToInt(across + slope * step));
+        } else {
+            plot(roundToInt(across + step / slope), static_cast<int>(along));
         }
     }
     return *this;

@@ -93,7 +93,8 @@ public:
     Color getPix(int x, int y) const;
     /// rawPix on every pixel.
     Image& clear(const Color& color);
-    /// A line drawn with pix; points outside the image are skipped.
+    /// A line drawn with pix; points outside the image are skipped, at no cost however far away
+    /// an end lies (an infinite end counts as a distant one; a NaN draws nothing).
     Image& line(double x1, double y1, double x2, double y2, const Color& color);
     Image& line(const Point& p1, const Point& p2, const Color& color);
     /// A filled rectangle drawn with pix, clipped to the image.

@@ -7,6 +7,7 @@
 
 #include <csetjmp>
 #include <cstddef>
+#include <string>
 
 namespace Stimora {
 namespace IMAGE_FORMATS {
@@ -23,7 +24,13 @@ struct ReadLayout {
     int channels;
     int bitDepth;
     std::size_t rowBytes;
+    bool tooLarge; ///< over maxSide or maxPixels: only width and height are read
 };
+
+bool tooLarge(png_uint_32 width, png_uint_32 height) {
+    return width > PNG_BRIDGE::maxSide || height > PNG_BRIDGE::maxSide ||
+           static_cast<unsigned long long>(width) * height > PNG_BRIDGE::maxPixels;
+}
 
 // The two functions below arm libpng's error return with setjmp. libpng leaves them by
 // longjmp, which skips destructors, so nothing with a destructor may live in their frames;
@@ -35,7 +42,8 @@ bool readHeader(png_structp png, png_infop info, std::FILE* file, ReadLayout* la
     }
     png_init_io(png, file);
     png_set_sig_bytes(png, 4);
-    png_set_user_limits(png, PNG_BRIDGE::maxSide, PNG_BRIDGE::maxSide);
+    // The size is judged below, so that an oversized file is named as such.
+    png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
     // A hostile length on a text or other ancillary chunk must not make libpng allocate gigabytes.
     png_set_chunk_malloc_max(png, PNG_BRIDGE::maxChunkBytes);
     png_set_chunk_cache_max(png, 1000);
@@ -53,6 +61,12 @@ bool readHeader(png_structp png, png_infop info, std::FILE* file, ReadLayout* la
     int colorType = 0;
     int interlace = 0;
     png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, &interlace, nullptr, nullptr);
+    layout->width = width;
+    layout->height = height;
+    layout->tooLarge = tooLarge(width, height);
+    if (layout->tooLarge) {
+        return true; // before libpng sizes its row buffers
+    }
 
     // Bring every form to 8 bits per component. The colour type alone picks the layout: grey
     // reads as GRAY and RGB as RGB (a tRNS colour key on them is not applied), every other
@@ -155,7 +169,7 @@ void PNG_BRIDGE::releaseStructures() {
     rows.shrink_to_fit();
 }
 
-void PNG_BRIDGE::failRead() {
+void PNG_BRIDGE::failRead(const char* message) {
     releaseStructures();
     closeFile();
     // A half-read image keeps nothing: no bitmap is better than a wrong one.
@@ -164,7 +178,7 @@ void PNG_BRIDGE::failRead() {
         target = nullptr;
     }
     pixels = nullptr;
-    throw Exception(typeid(PNG_BRIDGE), "FILE FORMAT ERROR", notPng);
+    throw Exception(typeid(PNG_BRIDGE), "FILE FORMAT ERROR", message != nullptr ? message : notPng);
 }
 
 void PNG_BRIDGE::failWrite() {
@@ -202,10 +216,14 @@ void PNG_BRIDGE::load(const char* path, Image& image) {
     if (!readHeader(png, info, file, &layout)) {
         failRead();
     }
-    const unsigned long long pixelCount =
-        static_cast<unsigned long long>(layout.width) * static_cast<unsigned long long>(layout.height);
-    if (layout.width == 0 || layout.height == 0 || layout.width > maxSide || layout.height > maxSide ||
-        pixelCount > maxPixels || layout.bitDepth != 8 ||
+    if (layout.tooLarge) {
+        const std::string message = "The requested file is too large: " + std::to_string(layout.width) +
+                                    " x " + std::to_string(layout.height) + " pixels, over " +
+                                    std::to_string(maxSide) + " a side or " + std::to_string(maxPixels) +
+                                    " in all.";
+        failRead(message.c_str());
+    }
+    if (layout.width == 0 || layout.height == 0 || layout.bitDepth != 8 ||
         (layout.channels != 1 && layout.channels != 3 && layout.channels != 4) ||
         layout.rowBytes != static_cast<std::size_t>(layout.width) * layout.channels) {
         failRead();

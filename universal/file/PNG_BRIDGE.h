@@ -27,7 +27,8 @@ public:
     PNG_BRIDGE& operator=(const PNG_BRIDGE&) = delete;
 
     /// Loads the PNG file at path into image ("FILE ACCESS ERROR" when it cannot be opened,
-    /// "FILE FORMAT ERROR" when it is not a readable PNG; the image then has no bitmap).
+    /// "FILE FORMAT ERROR" when it is not a readable PNG or larger than maxSide or maxPixels;
+    /// the image then has no bitmap).
     void load(const char* path, Image& image) override;
     /// Saves a BYTE image at path ("FILE FORMAT ERROR" for a FLOAT image or a libpng failure).
     void save(const char* path, Image& image) override;
@@ -35,7 +36,7 @@ public:
     /// Largest width or height accepted from a file, in pixels.
     static constexpr unsigned maxSide = 1u << 15;
     /// Largest pixel count (width x height) accepted from a file.
-    static constexpr unsigned long long maxPixels = 1ull << 24;
+    static constexpr unsigned long long maxPixels = 1ull << 28;
     /// Largest ancillary chunk (text, profile, ...) libpng may allocate while reading, in bytes.
     static constexpr unsigned long maxChunkBytes = 8ul << 20;
 
@@ -43,7 +44,8 @@ private:
     void openFile(const char* path, const char* mode);
     void closeFile();
     void releaseStructures();
-    [[noreturn]] void failRead();
+    /// Releases everything and raises "FILE FORMAT ERROR" with message, by default "not PNG".
+    [[noreturn]] void failRead(const char* message = nullptr);
     [[noreturn]] void failWrite();
 
     unsigned char* pixels = nullptr; ///< first row of the image buffer in memory

@@ -7,19 +7,28 @@
 
 #include <dSFMT.h>
 
+#include <cstddef>
 #include <cstdlib>
 
 namespace Stimora {
 
 namespace {
 
+// The installed library is built for SSE2 and reads the state with aligned 128-bit loads,
+// while its header, included without SSE2, only asks for 8-byte alignment.
+struct alignas(16) AlignedState {
+    dsfmt_t state;
+};
+static_assert(alignof(AlignedState) % 16 == 0 && offsetof(AlignedState, state) == 0,
+              "the dSFMT state must lie on a 16-byte boundary");
+
 // The process-wide state, seeded from the calendar time on first use so that a draw made
 // before start-up still reads a valid state; startUp() seeds it again.
 dsfmt_t& generator() {
     static dsfmt_t* state = [] {
-        static dsfmt_t storage;
-        dsfmt_init_gen_rand(&storage, static_cast<std::uint32_t>(calendarTime()));
-        return &storage;
+        static AlignedState storage;
+        dsfmt_init_gen_rand(&storage.state, static_cast<std::uint32_t>(calendarTime()));
+        return &storage.state;
     }();
     return *state;
 }
