@@ -40,6 +40,9 @@ Canvas& Canvas::letters(Letters& text, const Color& color) {
         x -= text.width / 2;
     else if (text.alignment == Letters::alignRight)
         x -= text.width;
+    // Lists made under canvases that have all closed since are made again here.
+    if (!text.isCached() && text.glyphCache && text.glyphCache->cached)
+        cacheLetters(text, true);
     if (!text.isCached())
         throw Exception("Please ask to developpers to implement drawing uncached Letters.");
     const APIFontProperties& glyphs = *text.glyphCache;
