@@ -34,15 +34,15 @@ using namespace detail;
 
 Canvas& Canvas::letters(Letters& text, const Color& color) {
     activate();
+    // Lists made under canvases that have all closed since are made again here.
+    if (!text.isCached() && text.glyphCache && text.glyphCache->cached)
+        cacheLetters(text, true);
     const Point datum = text.getDatum();
     double x = datum.x;
     if (text.alignment == Letters::alignCenter)
         x -= text.width / 2;
     else if (text.alignment == Letters::alignRight)
         x -= text.width;
-    // Lists made under canvases that have all closed since are made again here.
-    if (!text.isCached() && text.glyphCache && text.glyphCache->cached)
-        cacheLetters(text, true);
     if (!text.isCached())
         throw Exception("Please ask to developpers to implement drawing uncached Letters.");
     const APIFontProperties& glyphs = *text.glyphCache;
