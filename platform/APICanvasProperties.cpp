@@ -302,7 +302,7 @@ void APICanvasProperties::createWindow(int left, int top, int width_, int height
 }
 
 void APICanvasProperties::setUpContext() {
-    impl->context = SDL_GL_CreateContext(impl->window);
+    impl->context = static_cast<SDL_GLContext>(platformCreateContext(impl->window));
     if (impl->context == nullptr)
         fail(contextFailed);
     if (SDL_GL_MakeCurrent(impl->window, impl->context) != 0)
@@ -429,8 +429,7 @@ void APICanvasProperties::release() {
 void APICanvasProperties::abandon() noexcept {
     forget(this);
     if (impl->context != nullptr) {
-        SDL_GL_MakeCurrent(impl->window, nullptr);
-        SDL_GL_DeleteContext(impl->context);
+        platformDeleteContext(impl->window, impl->context);
         impl->context = nullptr;
     }
     if (impl->window != nullptr) {

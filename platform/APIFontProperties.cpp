@@ -9,12 +9,12 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <SDL.h>
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 
+#include "Platform.h"
 #include "application/Exception.h"
 #include "figures/Font.h"
 
@@ -251,11 +251,6 @@ private:
     GLUtesselator* tess;
 };
 
-std::uint32_t currentContextWindow() {
-    SDL_Window* window = SDL_GL_GetCurrentWindow();
-    return window ? SDL_GetWindowID(window) : 0;
-}
-
 } // namespace
 
 const std::uint16_t APIFontProperties::sharedIndices[100] = {
@@ -273,8 +268,8 @@ APIFontProperties::~APIFontProperties() {
 
 void APIFontProperties::release() {
     if (cached) {
-        // Lists die with their context; only delete them where they still live.
-        if (count > 0 && contextWindow != 0 && currentContextWindow() == contextWindow)
+        // Lists end with their set: their names may stand for other lists of a later one.
+        if (count > 0 && platformReachObjectSet(objectSet))
             glDeleteLists(listBase, static_cast<GLsizei>(count));
         ownedIndices.reset();
         listBase = 0;
@@ -362,8 +357,12 @@ void APIFontProperties::build(const std::u16string& text, const Font& font) {
             ownedIndices[k] = static_cast<std::uint16_t>(k);
         indices = ownedIndices.get();
     }
-    contextWindow = currentContextWindow();
+    objectSet = platformObjectSet();
     cached = true;
+}
+
+bool APIFontProperties::live() const {
+    return cached && objectSet != 0 && objectSet == platformObjectSet();
 }
 
 std::string APIFontProperties::matchFile(const std::string& family, int weight, bool italic) {

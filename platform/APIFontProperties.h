@@ -11,7 +11,7 @@ class Font;
 /// The glyph cache of one Letters: one OpenGL display list per UTF-16 code unit of its text,
 /// each the filled outline of that glyph in em units (y up) followed by a translation by the
 /// glyph's advance, so that calling the lists in order lays the text out. Lists belong to
-/// the OpenGL context that was current when they were built.
+/// the set of objects the live canvases share (platformObjectSet) and end with it.
 class APIFontProperties {
 public:
     /// List offsets 0..99, shared by every cache of at most 100 code units.
@@ -31,7 +31,7 @@ public:
     const std::uint16_t* indices = nullptr;
 
     APIFontProperties();
-    /// Releases the lists (when their context is still the current one).
+    /// Releases the lists.
     virtual ~APIFontProperties();
     APIFontProperties(const APIFontProperties&) = delete;
     APIFontProperties& operator=(const APIFontProperties&) = delete;
@@ -41,8 +41,11 @@ public:
     /// host's best match for a family that is not installed. A glyph that cannot be outlined
     /// raises a message-only Exception "Failed to load font." and leaves the cache uncached.
     void build(const std::u16string& text, const Font& font);
-    /// Deletes the lists and frees an owned index array; the cache is then uncached.
+    /// Deletes the lists (where they still exist) and frees an owned index array; the cache
+    /// is then uncached.
     void release();
+    /// Whether the lists can be drawn: cached, and a canvas of their set is still open.
+    bool live() const;
 
     /// Path of the font file the host picks for a family (UTF-8), weight (100..900, 0 for
     /// 400) and italic flag; empty when there is none at all.
@@ -50,8 +53,8 @@ public:
 
 private:
     std::unique_ptr<std::uint16_t[]> ownedIndices;
-    /// Window id of the context the lists were built in (SDL never reuses one).
-    std::uint32_t contextWindow = 0;
+    /// The set of objects the lists were made in.
+    std::uint64_t objectSet = 0;
 };
 
 } // namespace Stimora

@@ -1,5 +1,6 @@
 #include "APIImageProperties.h"
 
+#include "Platform.h"
 #include "figures/Image.h"
 
 #include <GL/gl.h>
@@ -18,8 +19,11 @@ bool APIImageProperties::contextCurrent() {
 }
 
 bool APIImageProperties::upload(const void* texels, int width, int height, int components, bool floats) {
-    if (!contextCurrent()) {
+    if (!platformReachObjectSet(platformObjectSet())) {
         return false;
+    }
+    if (!live()) {
+        textureName = 0; // the name ended with an earlier set
     }
     const GLenum format = components == 1 ? GL_LUMINANCE : components == 3 ? GL_RGB : GL_RGBA;
     const GLenum type = floats ? GL_FLOAT : GL_UNSIGNED_BYTE;
@@ -37,6 +41,7 @@ bool APIImageProperties::upload(const void* texels, int width, int height, int c
             GLuint name = 0;
             glGenTextures(1, &name);
             textureName = name;
+            objectSet = platformObjectSet();
         }
         glBindTexture(GL_TEXTURE_2D, textureName);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -79,9 +84,13 @@ void APIImageProperties::warmUp() {
     glDrawBuffer(GL_BACK);
 }
 
+bool APIImageProperties::live() const {
+    return textureName != 0 && objectSet != 0 && objectSet == platformObjectSet();
+}
+
 void APIImageProperties::deleteTexture() {
-    // Without a context the texture went with it; deleting then would reach no driver.
-    if (textureName != 0 && contextCurrent()) {
+    // A texture ends with its set; its name may stand for another image's texture since.
+    if (textureName != 0 && platformReachObjectSet(objectSet)) {
         GLuint name = textureName;
         glDeleteTextures(1, &name);
     }

@@ -42,6 +42,15 @@ std::string platformDocumentsDirectory();
 /// Never blocks an automated run (STIMORA_NO_MESSAGE_BOX set, or no display).
 void platformMessageBox(const std::string& title, const std::string& text);
 
+// ---- OpenGL objects
+/// The set of OpenGL objects (textures, display lists) that the contexts of all live
+/// canvases share: a number never given twice, 0 while no canvas exists. A set ends with
+/// its last canvas, and with it every object made under it.
+std::uint64_t platformObjectSet();
+/// Whether set is the live one; if so, a context holding it is current afterwards (one is
+/// made current when none is), so that its objects can be made, drawn or deleted.
+bool platformReachObjectSet(std::uint64_t set);
+
 // ---- input
 /// What one pump step took off the queue.
 struct PumpedMessage {

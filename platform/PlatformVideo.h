@@ -20,5 +20,10 @@ void platformInstallSignalHandlers();
 void platformHonourSignals();
 /// The window of the earliest live canvas, or null while none exists.
 SDL_Window* platformCanvasWindow();
+/// Makes an OpenGL context (SDL_GLContext) for window, current afterwards, that shares its
+/// objects with every live canvas's context; null when it cannot be made.
+void* platformCreateContext(SDL_Window* window);
+/// Deletes a context made by platformCreateContext; none is current afterwards.
+void platformDeleteContext(SDL_Window* window, void* context);
 
 } // namespace Stimora

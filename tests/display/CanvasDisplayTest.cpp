@@ -11,6 +11,9 @@
 #include "display/DrawableDummy.h"
 #include "figures/Colored.h"
 #include "figures/Group.h"
+#include "figures/Image.h"
+#include "figures/Letters.h"
+#include "figures/QuickGabor.h"
 #include "figures/Rectangle.h"
 
 namespace Stimora::Testing {
@@ -149,6 +152,54 @@ TEST(Registration, ASecondCanvasShowsItsOwnFrameWhileTheCursorGoesToTheDefaultTa
     // copying, so the back buffer still holds it).
     EXPECT_EQ(countPixels(*second, 0, 0, 64, 10, blue), 64 * 10);
     EXPECT_EQ(readPixel(*first, 63, 0), red) << "the second canvas's frame stays out of the first";
+}
+
+// ---------------------------------------------------------------- several canvases
+
+// Outline text, a texture, a Gabor patch, raster and seven-segment text and (at the flip)
+// the vsync warning, each found on the frame.
+void drawEverything(Canvas& c, Letters& text, Image& picture, StimulusTemplate::QuickGabor& gabor) {
+    c.clear(Color::black);
+    text.draw(Color::white, c);
+    c.image(picture, 150, 10);
+    gabor.draw(200, 20, c);
+    c.message("HH", 10, 100, Color::white);
+    c.segmentText("88", 300, 100, Color::white);
+    c.flip();
+    EXPECT_GT(countPixels(c, 0, 0, 100, 70, white), 100) << "outline text";
+    EXPECT_EQ(readPixel(c, 155, 15), green) << "image";
+    EXPECT_TRUE(readPixel(c, 200, 20).sameColor(Rgba{128, 128, 128, 255})) << "Gabor window";
+    EXPECT_TRUE(readPixel(c, 230, 50).sameColor(Rgba{37, 37, 37, 255})) << "Gabor grating";
+    EXPECT_GT(countPixels(c, 0, 90, 40, 12, white), 10) << "raster text";
+    EXPECT_GT(countPixels(c, 298, 83, 30, 19, white), 20) << "seven-segment text";
+    EXPECT_GT(countPixels(c, 0, 125, 400, 35, white), 300) << "vsync warning text";
+}
+
+TEST(SeveralCanvases, EveryResourceDrawsOnEveryCanvasAndEndsWithTheLastOne) {
+    auto first = openWindowCanvas(400, 160);
+    auto second = openWindowCanvas(400, 160);
+    // Made while the first canvas is the default target.
+    Letters text(u"H", Font(40, 400, 0, "DejaVu Sans"));
+    text.setDatum(Point(10, 60, 0));
+    auto doomed = std::make_unique<Image>(8, 8, Image::RGB, Image::BYTE);
+    doomed->cache(true);
+    Image picture(8, 8, Image::RGB, Image::BYTE);
+    picture.clear(Color::green).cache(true);
+    StimulusTemplate::QuickGabor gabor(16.0, 10.0, 1.0, 0.0, 0.0);
+    drawEverything(*first, text, picture, gabor);
+    drawEverything(*second, text, picture, gabor);
+    first.reset();
+    drawEverything(*second, text, picture, gabor);
+
+    // Past the last canvas every object is gone: a new canvas makes its own, and the old name
+    // of a texture, now standing for another one, is not deleted with its image.
+    const GLuint oldName = doomed->getProperties()->textureName;
+    second.reset();
+    auto third = openWindowCanvas(400, 160);
+    drawEverything(*third, text, picture, gabor);
+    ASSERT_TRUE(glIsTexture(oldName));
+    doomed.reset();
+    drawEverything(*third, text, picture, gabor);
 }
 
 // ---------------------------------------------------------------- initialisation

@@ -252,8 +252,14 @@ void Canvas::release() {
         for (Figure* letters : messageCache)
             delete letters;
         messageCache.clear();
-        // The display lists go with the context. Deleting them by name here could hit another
-        // canvas's lists when its context is the current one.
+        // Open canvases share their objects, so this canvas's lists outlive its context
+        // unless deleted here; each name is its own.
+        if (segmentLists != 0)
+            glDeleteLists(segmentLists, 128);
+        if (fillEllipseLists != 0)
+            glDeleteLists(fillEllipseLists, 4);
+        if (lineEllipseLists != 0)
+            glDeleteLists(lineEllipseLists, 4);
         segmentLists = fillEllipseLists = lineEllipseLists = 0;
         if (api)
             api->release();

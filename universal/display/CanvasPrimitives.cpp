@@ -452,6 +452,9 @@ Canvas& Canvas::image(Image& picture, double x, double y) {
     if (!picture.hasBitmap())
         return *this;
     const APIImageProperties* texture = picture.getProperties();
+    // A texture made under canvases that have all closed since is made again here.
+    if (picture.isCached() && texture != nullptr && !texture->live())
+        picture.cache(true);
     if (picture.isCached() && texture != nullptr && texture->textureName != 0) {
         // A white quad of the area's size; the picture fills the top-left of the texture.
         const Rectangle& area = picture.getArea();

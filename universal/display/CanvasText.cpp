@@ -34,6 +34,9 @@ using namespace detail;
 
 Canvas& Canvas::letters(Letters& text, const Color& color) {
     activate();
+    // Lists made under canvases that have all closed since are made again here.
+    if (!text.isCached() && text.glyphCache && text.glyphCache->cached)
+        cacheLetters(text, true);
     const Point datum = text.getDatum();
     double x = datum.x;
     if (text.alignment == Letters::alignCenter)

@@ -221,13 +221,11 @@ void RasterGlyphs::upload() {
             images[code] = std::move(glyph);
         }
     }
-    // Names left over from an earlier canvas mean nothing in this context: drop them first
-    // (deleting an unused name is harmless), then upload afresh.
-    for (auto& glyph : images) {
-        if (glyph->isCached())
-            glyph->cache(false);
-        glyph->cache(true);
-    }
+    // Canvases open together share the textures; those of canvases all closed since are
+    // made again.
+    for (auto& glyph : images)
+        if (!glyph->isCached() || !glyph->getProperties()->live())
+            glyph->cache(true);
 }
 
 Image& RasterGlyphs::image(int code) {

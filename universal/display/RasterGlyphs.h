@@ -38,9 +38,9 @@ public:
     RasterGlyphs(const RasterGlyphs&) = delete;
     RasterGlyphs& operator=(const RasterGlyphs&) = delete;
 
-    /// Builds the 128 glyph images the first time, then uploads each one as a texture into
-    /// the current OpenGL context. Run at every canvas initialisation, since a new context
-    /// starts without the textures of an earlier one.
+    /// Builds the 128 glyph images the first time, then uploads each one whose texture does
+    /// not exist for the open canvases (the first canvas, or the first after all had closed).
+    /// Run at every canvas initialisation.
     void upload();
     /// Whether the images exist.
     bool built() const { return images[0] != nullptr; }

@@ -134,7 +134,7 @@ Letters& Letters::draw(const Color& color, Drawable& target) {
 }
 
 bool Letters::isCached() const {
-    return glyphCache && glyphCache->cached;
+    return glyphCache && glyphCache->live();
 }
 
 void Letters::buildGlyphCache(bool on) {
