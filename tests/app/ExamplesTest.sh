@@ -37,10 +37,7 @@ sleep 1.5
 kill -0 $pid 2>/dev/null || fail "Escape ended the start screen"
 [ -z "$(one "$run/*.partial")" ] || fail "trials began before the space bar"
 xdotool key space
-for ((i = 0; i < 150 && $(kill -0 $pid 2>/dev/null && echo 1 || echo 0); i++)); do
-  if ((i % 2)); then xdotool key h; else xdotool key v; fi
-  sleep 0.4
-done
+answer_until_exit $pid
 wait_exit $pid 10
 code=$?
 [ $code -eq 0 ] || fail "contrast_detection: exit code $code, expected 0 ($(cat "$run/log"))"

@@ -15,6 +15,13 @@ wait_exit() { # pid seconds -> exit code, or 124 after killing it
   wait "$pid" 2>/dev/null
   return 124
 }
+answer_until_exit() { # pid: answers V and H in turn until the program ends (at most 150 keys)
+  local i
+  for ((i = 0; i < 150 && $(kill -0 "$1" 2>/dev/null && echo 1 || echo 0); i++)); do
+    if ((i % 2)); then xdotool key h; else xdotool key v; fi
+    sleep 0.4
+  done
+}
 finish() { # test name
   if [ $failures -eq 0 ]; then
     echo "$1: all checks passed"

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "experiment/ExperimentalMethod.h"
+#include "experiment/ResultFile.h"
 
 #include <cstdint>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -49,12 +49,12 @@ public:
     /// a mixed-radix digit whose least significant place belongs to the first variable.
     int levelOf(std::int32_t code, std::size_t position) const;
     /// The result file's name as expanded at the start of the trials (empty before).
-    const std::string& resultPath() const { return resultPath_; }
+    const std::string& resultPath() const { return results_.path(); }
     /// Where the journal was opened: resultPath() + ".partial", or that file name in the
     /// user's home folder when the first could not be created (empty before the trials start).
-    std::string journalPath() const;
+    std::string journalPath() const { return results_.journalPath(); }
     /// Where saveResults() wrote the result file (empty until it has).
-    const std::string& savedPath() const { return savedPath_; }
+    const std::string& savedPath() const { return results_.savedPath(); }
 
     /// Combination code of each trial, in the order of presentation.
     std::vector<std::int32_t> trialOrder;
@@ -62,13 +62,9 @@ public:
 private:
     std::string headerLines() const;
     std::string trialLine(int trial) const;
-    bool openJournal();
 
     std::vector<Variable*> retired_; // owned: variables moved to fixedVariables
-    std::string resultPath_;
-    std::string savedPath_;
-    std::string journalPath_;
-    std::ofstream journal_;
+    ResultFile results_;
 };
 
 } // namespace ExperimentalMethods

@@ -1,6 +1,9 @@
 #include "experiment/ExperimentalMethod.h"
 
 #include "application/Exception.h"
+#include "devices/Keyboard.h"
+#include "display/Canvas.h"
+#include "display/Color.h"
 #include "file/Paths.h"
 
 #include <typeinfo>
@@ -31,6 +34,19 @@ void ExperimentalMethod::takeName() {
         typeName.erase(0, 2);
     name = typeName;
     setCurrentExperimentName(name);
+}
+
+void ExperimentalMethod::showStartScreen() {
+    Stimora::clear(Canvas::back);
+    const Point center = Stimora::getCenter();
+    Stimora::message("Push space bar to start.", center.x * 0.5 - 30, center.y * 0.5 - 3, Color::white, 0,
+                     -1);
+    Stimora::flip(1);
+    // Each query pumps one window message; only the space bar leaves the start screen.
+    while (!Keyboard::pushed(Keyboard::space)) {
+    }
+    Stimora::clear(Canvas::back);
+    Stimora::flip(1);
 }
 
 void ExperimentalMethod::run() {

@@ -12,8 +12,8 @@ namespace ExperimentalMethods {
 
 /// The abstract experiment procedure. It fixes the order in which every procedure runs:
 /// run() = takeName(), prepare(), runTrials(), finish(), each dispatched virtually, so an
-/// override of any step takes effect inside run(). An experiment derives from Demo or
-/// Constant, supplies declareVariables() and runTrial(), and calls run() once.
+/// override of any step takes effect inside run(). An experiment derives from Demo, Constant,
+/// Staircase or Quest, supplies declareVariables() and runTrial(), and calls run() once.
 ///
 /// The derived class makes its variables with new and appends them to independentVariables
 /// or dependentVariables; the procedure then owns them and deletes them when destroyed.
@@ -69,6 +69,11 @@ public:
     std::int32_t trialCount;
     /// 1-based number of the trial being run; runTrial() may read it.
     std::int32_t currentTrial;
+
+protected:
+    /// The start screen on the current canvas: "Push space bar to start." a quarter of the way
+    /// across and down, until the space bar is pushed (Escape does nothing), then a blank frame.
+    static void showStartScreen();
 };
 
 } // namespace ExperimentalMethods
