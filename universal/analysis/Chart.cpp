@@ -135,7 +135,8 @@ Chart::Axis Chart::fit(const std::vector<double>& values, bool log, const std::s
         axis.high = high * ratio;
     } else {
         const double room = high > low ? 0.08 * (high - low) : std::max(1.0, std::fabs(low) * 0.1);
-        axis.low = low - room;
+        // Counts and durations start at 0: the room below them stops there.
+        axis.low = low >= 0 ? std::max(0.0, low - room) : low - room;
         axis.high = high + room;
     }
     return axis;

@@ -166,7 +166,7 @@ PsychometricFit::Estimate optimise(const Space& space, const double* start, doub
             const double margin = 1e-6 * (space.upper[d] - space.lower[d]);
             if (p[d] - space.lower[d] < margin || space.upper[d] - p[d] < margin) {
                 e.converged = false;
-                e.message = std::string(names[d]) + " ran to the edge of its search range";
+                e.message = std::string(names[d]) + " at the edge of its search range";
             }
         }
     }
@@ -218,8 +218,9 @@ public:
         if (out_ == nullptr)
             return;
         const auto now = std::chrono::steady_clock::now();
-        if (now - start_ < std::chrono::seconds(1) ||
-            (shown_ && now - last_ < std::chrono::milliseconds(100)))
+        const bool finalState = done == total_ && shown_;
+        if (!finalState && (now - start_ < std::chrono::seconds(1) ||
+                            (shown_ && now - last_ < std::chrono::milliseconds(100))))
             return;
         shown_ = true;
         last_ = now;
