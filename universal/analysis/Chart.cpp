@@ -39,7 +39,7 @@ std::vector<double> ticks(const Chart::Axis& axis) {
                 }
         return values;
     }
-    const double raw = (axis.high - axis.low) / 5;
+    const double raw = (axis.high - axis.low) / 8;
     const double power = std::pow(10.0, std::floor(std::log10(raw)));
     double step = power;
     for (double m : {2.0, 5.0, 10.0})
