@@ -14,7 +14,6 @@ namespace {
 
 using Rgb = Chart::Rgb;
 const Rgb black{0, 0, 0};
-const Rgb grey{0.6, 0.6, 0.6};
 const Rgb red{0.85, 0.1, 0.1};
 
 std::string format(const char* pattern, double a, double b = 0, double c = 0) {
