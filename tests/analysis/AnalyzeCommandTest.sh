@@ -18,10 +18,12 @@ printf 'index\tframes\tonset_ms\tinterval_ms\tmissed\r\n' >frames.tsv
 awk 'BEGIN { t = 0; for (i = 0; i < 300; i++) { d = (i % 97 == 50) ? 33.3 : 16.7 + (i % 7 - 3) * 0.05
   t += i ? d : 0; printf "%d\t1\t%.4f\t%.4f\t%d\r\n", i, t, i ? d : 0, (d > 20) } }' >>frames.tsv
 cp run.dat run.copy
+head -n 104 run.dat >run.dat.partial # the journal of a run stopped after 100 trials
 
-"$analyze" --by Orientation --log --bootstrap 200 --format png,pdf,svg run.dat frames.tsv >written 2>err ||
+"$analyze" --by Orientation --log --bootstrap 200 --format png,pdf,svg run.dat frames.tsv run.dat.partial >written 2>err ||
   fail "exit $? ($(cat err))"
-[ "$(wc -l <written)" -eq 9 ] || fail "names $(wc -l <written) files, expected 9: $(cat written)"
+[ "$(wc -l <written)" -eq 14 ] || fail "names $(wc -l <written) files, expected 14: $(cat written)"
+[ "$(sed -n '2,$p' run_partial_levels.tsv | awk -F'\t' '{ n += $3 } END { print n }')" = 100 ] || fail "journal trials"
 while read -r f; do [ -s "$f" ] || fail "$f named but empty"; done <written
 pngcheck -q run_psychometric.png frames_timing.png >/dev/null || fail "PNG files do not check"
 [ "$(head -c 4 run_psychometric.pdf)" = "%PDF" ] && grep -q "<svg" run_psychometric.svg || fail "PDF or SVG"

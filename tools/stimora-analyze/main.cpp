@@ -186,11 +186,12 @@ public:
         const std::size_t slash = stem.find_last_of('/');
         std::string folder = slash == std::string::npos ? "" : stem.substr(0, slash + 1);
         std::string name = slash == std::string::npos ? stem : stem.substr(slash + 1);
-        for (const char* tail : {".partial", ".dat", ".tsv", ".txt"}) {
-            const std::string t = tail;
-            if (name.size() > t.size() && name.compare(name.size() - t.size(), t.size(), t) == 0)
-                name = name.substr(0, name.size() - t.size()) + (t == ".partial" ? "_partial" : "");
-        }
+        // "X.dat" gives "X_...", its journal "X.dat.partial" gives "X_partial_...".
+        const bool journal = strip(name, ".partial");
+        if (!strip(name, ".dat") && !strip(name, ".tsv"))
+            strip(name, ".txt");
+        if (journal)
+            name += "_partial";
         if (!settings_.output.empty())
             folder = settings_.output + "/";
         const std::string path = folder + name + suffix;
@@ -217,6 +218,12 @@ public:
     }
 
 private:
+    static bool strip(std::string& name, const std::string& tail) {
+        if (name.size() <= tail.size() || name.compare(name.size() - tail.size(), tail.size(), tail) != 0)
+            return false;
+        name.erase(name.size() - tail.size());
+        return true;
+    }
     static bool same(const std::string& a, const std::string& b) {
         struct stat x, y;
         return stat(a.c_str(), &x) == 0 && stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev &&
