@@ -14,9 +14,12 @@ class Chart {
 public:
     /// One axis of a panel.
     struct Axis {
+        /// The data range shown.
         double low = 0.0;
         double high = 1.0;
+        /// A logarithmic axis (low and high above 0).
         bool log = false;
+        /// The axis title: the variable's label with its units.
         std::string label;
     };
     /// A colour as red, green, blue in 0..1.
@@ -27,6 +30,7 @@ public:
     /// Starts a figure of width × height points for path. Raises Exception "ARGUMENT ERROR"
     /// for an extension other than .png, .pdf or .svg.
     Chart(const std::string& path, double width, double height);
+    /// Writes the file if save() was not called (errors are then lost) and releases cairo.
     ~Chart();
     Chart(const Chart&) = delete;
     Chart& operator=(const Chart&) = delete;

@@ -12,10 +12,15 @@ class FrameTimes {
 public:
     /// One flip.
     struct Flip {
+        /// 0 for the first flip of the log.
         int index = 0;
+        /// Refreshes the new frame was asked to stay.
         int frames = 0;
+        /// Onset in ms since the log started.
         double onset = 0.0;
+        /// ms since the previous flip's onset.
         double interval = 0.0;
+        /// Refreshes the previous frame stayed beyond its hold.
         int missed = 0;
     };
 
@@ -27,7 +32,9 @@ public:
     /// True when text begins with a frame log's header line.
     static bool looksLikeFrameLog(const std::string& text);
 
+    /// The file's name as given.
     const std::string& path() const { return path_; }
+    /// The flips in file order.
     const std::vector<Flip>& flips() const { return flips_; }
     /// The refresh period in ms: the median over flips of the interval per refresh it
     /// spanned (the previous flip's frames plus the refreshes missed).

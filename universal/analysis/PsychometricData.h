@@ -14,15 +14,20 @@ class PsychometricData {
 public:
     /// The trials at one intensity.
     struct Level {
+        /// The intensity, in the variable's units.
         double intensity = 0.0;
+        /// Trials run at it.
         int trials = 0;
+        /// Of those, answered correctly.
         int correct = 0;
         /// correct / trials.
         double proportion() const { return trials > 0 ? static_cast<double>(correct) / trials : 0.0; }
     };
     /// One condition: its name ("Orientation=90", or "all") and its levels by intensity.
     struct Condition {
+        /// "label=value, ..." of the grouping variables, or "all".
         std::string name;
+        /// Sorted by intensity.
         std::vector<Level> levels;
     };
 

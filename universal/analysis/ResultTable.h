@@ -18,7 +18,9 @@ public:
 
     /// One table line as text fields, with the line number it came from (1-based).
     struct Row {
+        /// Line number in the file, for messages.
         int line = 0;
+        /// The line's fields, without the TAB after each.
         std::vector<std::string> fields;
     };
 
@@ -28,11 +30,15 @@ public:
     /// The same from text already in memory; path only names it in messages.
     static ResultTable parse(const std::string& text, const std::string& path);
 
+    /// The file's name as given.
     const std::string& path() const { return path_; }
     /// True for a ".partial" journal: trials only, no estimates.
     bool partial() const { return partial_; }
+    /// Which procedure wrote the file (from the column header).
     Procedure procedure() const { return procedure_; }
+    /// Line 1: the experiment's name.
     const std::string& experiment() const { return experiment_; }
+    /// Line 2: the experiment's note.
     const std::string& note() const { return note_; }
     /// Fixed variables as label and value text.
     const std::map<std::string, std::string>& fixed() const { return fixed_; }
