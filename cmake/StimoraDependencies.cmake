@@ -38,3 +38,16 @@ if(NOT TARGET Stimora::BLAS)
     INTERFACE_LINK_LIBRARIES BLAS::BLAS
     INTERFACE_INCLUDE_DIRECTORIES ${STIMORA_OPENBLAS_INCLUDE_DIR})
 endif()
+
+# The analysis part: NLopt for the psychometric fits, cairo for the figures (PNG, PDF, SVG).
+if(NOT TARGET Stimora::NLopt)
+  find_dependency(NLopt REQUIRED)
+  add_library(Stimora::NLopt INTERFACE IMPORTED)
+  set_target_properties(Stimora::NLopt PROPERTIES INTERFACE_LINK_LIBRARIES NLopt::nlopt)
+endif()
+if(NOT TARGET Stimora::Cairo)
+  find_dependency(PkgConfig REQUIRED)
+  pkg_check_modules(STIMORA_CAIRO REQUIRED IMPORTED_TARGET cairo cairo-pdf cairo-svg cairo-png)
+  add_library(Stimora::Cairo INTERFACE IMPORTED)
+  set_target_properties(Stimora::Cairo PROPERTIES INTERFACE_LINK_LIBRARIES PkgConfig::STIMORA_CAIRO)
+endif()

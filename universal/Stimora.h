@@ -60,5 +60,13 @@
 #include "file/PNG_BRIDGE.h"
 #include "file/Paths.h"
 
+// Result analysis (link Stimora::analysis): fits, figures, result files and frame logs read back.
+#include "analysis/Chart.h"
+#include "analysis/Figures.h"
+#include "analysis/FrameTimes.h"
+#include "analysis/PsychometricData.h"
+#include "analysis/PsychometricFit.h"
+#include "analysis/ResultTable.h"
+
 #include "Display.h"
 #include "Platform.h"

@@ -43,6 +43,7 @@ if run contrast_staircase 4; then
     fail "staircase estimates: $(sed -n '13,15p' "$result")"
   [ "$(tr -cd '\n' <"$result" | wc -c)" -eq 15 ] || fail "staircase file has $(tr -cd '\n' <"$result" | wc -c) lines"
   grep -q "^Staircase 2: threshold contrast" "$run/log" || fail "no thresholds reported: $(cat "$run/log")"
+  analyze "$build" "$result" --log
 fi
 
 # --- quest_contrast: 5 trials, each line with the posterior mean and sd after it.
@@ -56,6 +57,7 @@ if run quest_contrast 5; then
   [ "$(sed -n 10p "$result")" = $'QUEST\tMEAN\tSD\tTRIALS\t\r' ] || fail "QUEST estimates header"
   [ "$(sed -n 11p "$result" | cut -f2,3)" = "$(sed -n 9p "$result" | cut -f5,6)" ] || fail "final estimate"
   grep -q "^Threshold: log10 contrast" "$run/log" || fail "no threshold reported: $(cat "$run/log")"
+  analyze "$build" "$result"
 fi
 
 finish AdaptiveExamplesTest

@@ -60,6 +60,7 @@ else
   [ "$(sed -n '5,$p' "$result" | cut -f1 | tr '\n' ' ')" = "1 2 3 4 5 6 7 8 9 10 " ] || fail "trial numbers"
 fi
 [ -z "$(one "$run/*.partial")" ] || fail "journal left beside a complete result file"
+[ -n "$result" ] && analyze "$build" "$result" --by Orientation --log
 
 # --- contrast_detection stopped with Escape after a few trials: the journal keeps them.
 run="$out/stopped"
@@ -144,5 +145,6 @@ frames=$(one "$run/ReactionTime_*_frames.tsv")
 [ -n "$result" ] && [ "$(sed -n '3,$p' "$result" | cut -f5 | grep -cE '^(hit|anticipation|miss)$')" -eq 3 ] ||
   fail "reaction_time outcomes"
 [ -n "$frames" ] && [ "$(head -c 5 "$frames")" = "index" ] || fail "no frame log beside the results"
+[ -n "$frames" ] && analyze "$build" "$frames"
 
 finish ExamplesTest

@@ -22,6 +22,15 @@ answer_until_exit() { # pid: answers V and H in turn until the program ends (at 
     sleep 0.4
   done
 }
+analyze() { # build-folder file [options]: stimora-analyze on a file an example wrote; the tables
+  # and figures stay beside it in the test output
+  local build=$1 written f
+  shift
+  written=$("$build/stimora-analyze" --bootstrap 200 "$@" 2>"$build/analyze.err") ||
+    { fail "stimora-analyze $*: $(cat "$build/analyze.err")"; return; }
+  for f in $written; do [ -s "$f" ] || fail "stimora-analyze named $f but it is empty"; done
+  grep -q '\.png$' <<<"$written" || fail "stimora-analyze $*: no figure"
+}
 finish() { # test name
   if [ $failures -eq 0 ]; then
     echo "$1: all checks passed"

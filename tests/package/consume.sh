@@ -8,7 +8,7 @@ rm -rf "$work"
 mkdir -p "$work"
 cmake -S "$source_dir" -B "$work/build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$work/prefix" \
   -DSTIMORA_BENCHMARKS=OFF >/dev/null
-cmake --build "$work/build" --target stimora -j2 >/dev/null
+cmake --build "$work/build" --target stimora stimora_analysis stimora_analyze -j2 >/dev/null
 cmake --install "$work/build" >/dev/null
 cmake -S "$source_dir/tests/package/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
 cmake --build "$work/consumer" -j2 >/dev/null
