@@ -450,6 +450,19 @@ void APICanvasProperties::abandon() noexcept {
     created = false;
 }
 
+void APICanvasProperties::restoreDisplays() noexcept {
+    // No OpenGL here: the fault may have struck inside the driver, holding its locks.
+    for (const LiveCanvas& entry : liveCanvases()) {
+        APICanvasProperties* canvas = entry.canvas;
+        if (canvas->created && (canvas->gammaMode == 1 || canvas->gammaMode == 2) && canvas->impl->gamma)
+            canvas->impl->gamma->restore();
+        if (canvas->fullScreen && entry.window != nullptr)
+            SDL_SetWindowFullscreen(entry.window, 0);
+        if (canvas->impl->cursorHidden)
+            SDL_ShowCursor(SDL_ENABLE);
+    }
+}
+
 void APICanvasProperties::releaseAll() {
     // Newest first; release() takes each one out of the list.
     auto& live = liveCanvases();

@@ -67,6 +67,9 @@ public:
     /// the same whole-Hz rate (a rate reported as 0 counts as 60 Hz; a request for 0 takes any).
     static bool acceptsMode(int width, int height, int refreshRate, int modeWidth, int modeHeight,
                             int modeRefreshRate);
+    /// After a fault: puts back every live canvas's gamma ramp, desktop mode and cursor,
+    /// touching nothing of OpenGL.
+    static void restoreDisplays() noexcept;
     /// Releases every live canvas's platform half (used before the process is ended).
     static void releaseAll();
 

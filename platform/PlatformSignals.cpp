@@ -30,7 +30,7 @@ extern "C" void noteStop(int signal) {
 extern "C" void undoAndRaise(int signal) {
     if (!inFatal) {
         inFatal = 1;
-        APICanvasProperties::releaseAll();
+        APICanvasProperties::restoreDisplays();
     }
     sigaction(signal, &previous[signal], nullptr);
     std::raise(signal);
