@@ -91,7 +91,7 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/stimora.pc DESTINATION ${CMAKE_INSTALL
 set(STIMORA_PACKAGED_PROGRAMS stimora_app stimora-analyze)
 foreach(program IN LISTS STIMORA_PACKAGED_PROGRAMS)
   if(TARGET ${program})
-    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} OPTIONAL)
     list(APPEND STIMORA_PACKAGED_TARGETS ${program})
   endif()
 endforeach()
