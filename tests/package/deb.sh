@@ -25,9 +25,9 @@ for soname in $(objdump -p "${binaries[@]}" | awk '$1 == "NEEDED" && $2 !~ /^lib
   mapfile -t names < <({ echo "$owner"
     awk -v s="$soname" '$1 == s {print $2}' "$info.symbols" 2>/dev/null || true
     awk -v n="${soname%%.so.*}" -v v="${soname##*.so.}" '$1 == n && $2 == v {$1 = $2 = ""; print}' \
-      "$info.shlibs" 2>/dev/null | tr '|' '\n' | sed 's/([^)]*)//g'; } | xargs -n1)
+      "$info.shlibs" 2>/dev/null | tr '|' '\n' | sed 's/([^)]*)//g'; } | xargs -n1 | sort -u)
   grep -qxFf <(printf '%s\n' "${names[@]}") <(tr '|' '\n' <<<"$depends") ||
-    { echo "$soname (${names[*]}) is missing from Depends: $depends" >&2; exit 1; }
+    { echo "$soname (${names[*]}) is missing from Depends: ${depends//$'\n'/, }" >&2; exit 1; }
   grep -qF "$owner" "$root/usr/share/doc/stimora/copyright" || { echo "no notice for $owner" >&2; exit 1; }
   named+=("${names[@]}")
 done
