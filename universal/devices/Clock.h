@@ -30,14 +30,20 @@ public:
     Clock operator+(const Clock& other) const;
     /// Difference of the counts (a duration); wraps silently.
     Clock operator-(const Clock& other) const;
+    ///@{
+    /// Adds or subtracts another count in place; wraps silently.
     Clock& operator+=(const Clock& other);
     Clock& operator-=(const Clock& other);
+    ///@}
+    ///@{
+    /// Compares the tick counts: earlier times are smaller.
     bool operator==(const Clock& other) const { return count_ == other.count_; }
     bool operator!=(const Clock& other) const { return count_ != other.count_; }
     bool operator<(const Clock& other) const { return count_ < other.count_; }
     bool operator>(const Clock& other) const { return count_ > other.count_; }
     bool operator<=(const Clock& other) const { return count_ <= other.count_; }
     bool operator>=(const Clock& other) const { return count_ >= other.count_; }
+    ///@}
 
     /// The count in milliseconds: count / tick rate, divided in extended precision.
     /// Applied to a difference of two clocks, the elapsed time in ms.

@@ -8,6 +8,7 @@ namespace Stimora {
 
 /// What a key or mouse-button query asks; the numeric values are fixed (1 is refused).
 struct KeyState {
+    /// The states.
     enum Value : int {
         pressed = 0,  ///< held at the moment of the query
         pushed = 2,   ///< went down at least once since the last pushed query (or clear)
@@ -22,12 +23,14 @@ class Keyboard {
 public:
     /// A key: an index into the 78-entry key table (not a platform key code).
     struct Key {
-        std::int32_t index;
+        std::int32_t index; ///< 0..77
     };
 
     /// Number of entries in the key table.
     static constexpr int keyCount = 78;
 
+    ///@{
+    /// A key, named by what it carries on a US layout (padN and pad operators: the keypad).
     static constexpr Key one{0}, two{1}, three{2}, four{3}, five{4}, six{5}, seven{6}, eight{7}, nine{8};
     static constexpr Key zero{9};
     static constexpr Key a{10}, b{11}, c{12}, d{13}, e{14}, f{15}, g{16}, h{17}, i{18}, j{19}, k{20}, l{21},
@@ -56,6 +59,7 @@ public:
     static constexpr Key padPlus{72}, padMinus{73}, padMultiply{74}, padDivide{75};
     /// No key.
     static constexpr Key key76{76}, key77{77};
+    ///@}
 
     /// Whether the key is in the state asked for (KeyState values). Pumps one message.
     /// A pushed or released answer clears that latch. Any other state throws a new Exception
@@ -78,6 +82,7 @@ public:
         int code = 0;
         /// The code a doubled modifier shares (0x10 for either Shift), else 0.
         int sharedCode = 0;
+        /// True for a press, false for a release.
         bool down = false;
         /// When the transition reached the program; minus getLastFlipTime() of the stimulus
         /// frame, a response time.

@@ -13,10 +13,13 @@ class Mouse {
 public:
     /// A mouse button: 0 left, 1 right, 2 middle.
     struct Button {
-        std::int32_t index;
+        std::int32_t index; ///< 0 left, 1 right, 2 middle.
     };
 
+    ///@{
+    /// The buttons.
     static constexpr Button left{0}, right{1}, middle{2};
+    ///@}
 
     /// Whether the button is in the state asked for (KeyState values). Pumps one message.
     /// A pushed or released answer clears that latch. Any other state throws a new Exception
@@ -37,9 +40,14 @@ public:
     struct Event {
         /// 0 left, 1 right, 2 middle.
         int button = 0;
+        /// True for a press, false for a release.
         bool down = false;
+        /// When the program read the transition from the window system.
         Clock time;
+        ///@{
+        /// The cursor position then (screen pixels).
         int x = 0, y = 0;
+        ///@}
     };
     /// Takes the oldest queued button transition into event; false when none is waiting.
     /// Reads the window system first; the polled states are unaffected.
@@ -62,18 +70,25 @@ public:
     static Point setY(double y);
     /// The cursor position of the last poll, without reading it again.
     static Point lastPosition();
+    ///@{
     /// Last polled x and y, in pixels.
     static int x();
     static int y();
+    ///@}
 
-    /// The software cross that flip draws at the last polled position.
+    ///@{
+    /// The software cross that flip draws at the last polled position: show, hide, shown.
     static void showSoftwareCursor();
     static void hideSoftwareCursor();
     static bool softwareCursorShown();
-    /// Records the wish for the system cursor; the full-screen canvas hides it by itself.
+    ///@}
+    ///@{
+    /// Records the wish for the system cursor (show, hide, shown); the full-screen canvas
+    /// hides it by itself.
     static void showSystemCursor();
     static void hideSystemCursor();
     static bool systemCursorShown();
+    ///@}
 };
 
 } // namespace Stimora

@@ -161,12 +161,12 @@ protected:
     /// Exchanges shape and storage with another plain matrix.
     void swapStorage(Matrix& other);
 
-    int rows_ = 0;
-    int cols_ = 0;
-    int size_ = 0;
-    double* data_ = nullptr;
-    bool allocated_ = false;
-    std::int32_t kind_ = PLAIN;
+    int rows_ = 0;              ///< Rows.
+    int cols_ = 0;              ///< Columns.
+    int size_ = 0;              ///< Elements (rows x columns).
+    double* data_ = nullptr;    ///< The elements, row by row; null without storage.
+    bool allocated_ = false;    ///< Whether data_ is owned here.
+    std::int32_t kind_ = PLAIN; ///< PLAIN or the kind of expression node.
 
     friend class MatrixExpression;
 };

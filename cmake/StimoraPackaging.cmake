@@ -1,0 +1,136 @@
+# What an installed Stimora holds beyond the library's own install rules: the shared library's
+# SONAME and the static archive beside it, the pkg-config file, the programs, the examples'
+# sources, the licence and the API reference; and the Debian package made of all that
+# (scripts/package). Included at the end of the top-level CMakeLists.txt, once every target
+# and link is known.
+
+set(STIMORA_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/stimora)
+
+# The SONAME changes with the major version (libstimora.so.0), as the CMake package's
+# compatibility does. No <target>_EXPORTS define: the objects then match the static build's
+# and come out of the compiler cache.
+set_target_properties(stimora PROPERTIES
+  VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR} DEFINE_SYMBOL "")
+
+get_target_property(STIMORA_PUBLIC_LINKS stimora INTERFACE_LINK_LIBRARIES)
+list(FILTER STIMORA_PUBLIC_LINKS EXCLUDE REGEX "^\\$<LINK_ONLY:")
+get_target_property(STIMORA_ALL_LINKS stimora LINK_LIBRARIES)
+set(STIMORA_PRIVATE_LINKS ${STIMORA_ALL_LINKS})
+list(REMOVE_ITEM STIMORA_PRIVATE_LINKS ${STIMORA_PUBLIC_LINKS})
+
+if(BUILD_SHARED_LIBS)
+  # The static archive from the same position-independent objects: Stimora::stimora_static.
+  add_library(stimora_static STATIC $<TARGET_OBJECTS:stimora>)
+  get_target_property(includes stimora INTERFACE_INCLUDE_DIRECTORIES)
+  target_include_directories(stimora_static INTERFACE ${includes})
+  target_link_libraries(stimora_static PUBLIC ${STIMORA_PUBLIC_LINKS} PRIVATE ${STIMORA_PRIVATE_LINKS})
+  set_target_properties(stimora_static PROPERTIES OUTPUT_NAME stimora EXPORT_NAME stimora_static)
+  install(TARGETS stimora_static EXPORT StimoraTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+endif()
+
+# Linker flags for the given link items, read from the imported targets' files, so that the
+# pkg-config file follows whatever the library comes to link.
+function(stimora_linker_flags out)
+  set(flags)
+  foreach(item IN LISTS ARGN)
+    string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" item "${item}")
+    set(files)
+    if(TARGET ${item})
+      get_target_property(type ${item} TYPE)
+      if(NOT type STREQUAL "INTERFACE_LIBRARY")
+        get_target_property(configurations ${item} IMPORTED_CONFIGURATIONS)
+        set(properties IMPORTED_LOCATION)
+        foreach(configuration IN LISTS configurations)
+          list(APPEND properties IMPORTED_LOCATION_${configuration})
+        endforeach()
+        foreach(property IN LISTS properties)
+          get_target_property(file ${item} ${property})
+          if(file)
+            list(APPEND files ${file})
+            break()
+          endif()
+        endforeach()
+      endif()
+      get_target_property(nested ${item} INTERFACE_LINK_LIBRARIES)
+      if(nested)
+        stimora_linker_flags(nested_flags ${nested})
+        list(APPEND flags ${nested_flags})
+      endif()
+    elseif(item MATCHES "^-")
+      list(APPEND flags ${item})
+    elseif(item)
+      list(APPEND files ${item})
+    endif()
+    foreach(file IN LISTS files)
+      get_filename_component(name ${file} NAME)
+      string(REGEX REPLACE "^lib(.*)\\.(so(\\.[0-9.]+)?|a)$" "-l\\1" flag "${name}")
+      list(APPEND flags ${flag})
+    endforeach()
+  endforeach()
+  list(REMOVE_DUPLICATES flags)
+  set(${out} ${flags} PARENT_SCOPE)
+endfunction()
+
+stimora_linker_flags(public_flags ${STIMORA_PUBLIC_LINKS})
+stimora_linker_flags(private_flags ${STIMORA_PRIVATE_LINKS})
+list(REMOVE_ITEM private_flags ${public_flags})
+list(JOIN public_flags " " STIMORA_PC_LIBS)
+list(JOIN private_flags " " STIMORA_PC_LIBS_PRIVATE)
+if(NOT BUILD_SHARED_LIBS)
+  # Users of the static library link what it links.
+  string(APPEND STIMORA_PC_LIBS " ${STIMORA_PC_LIBS_PRIVATE}")
+endif()
+# The prefix is found from the file's own place, so an unpacked package works wherever it lies.
+file(RELATIVE_PATH STIMORA_PC_TO_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/stimora.pc.in ${CMAKE_CURRENT_BINARY_DIR}/stimora.pc @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/stimora.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+# Programs that go into the package, where this tree builds them.
+set(STIMORA_PACKAGED_PROGRAMS stimora_app stimora-analyze)
+foreach(program IN LISTS STIMORA_PACKAGED_PROGRAMS)
+  if(TARGET ${program})
+    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} OPTIONAL)
+    list(APPEND STIMORA_PACKAGED_TARGETS ${program})
+  endif()
+endforeach()
+
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${STIMORA_DOC_DIR}/examples
+  FILES_MATCHING PATTERN "*.cpp" PATTERN "*.h" PATTERN "*.png")
+
+# The package's copyright file: our licence, then what the libraries we link ask us to pass on.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+  ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/THIRD-PARTY-NOTICES)
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)
+file(READ ${PROJECT_SOURCE_DIR}/THIRD-PARTY-NOTICES notices)
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/copyright "${license}\n${notices}")
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright DESTINATION ${STIMORA_DOC_DIR})
+
+include(StimoraDocs)
+
+# Everything the package holds, built by one target (scripts/package).
+add_custom_target(stimora_packaged)
+add_dependencies(stimora_packaged stimora ${STIMORA_PACKAGED_TARGETS})
+if(TARGET stimora_static)
+  add_dependencies(stimora_packaged stimora_static)
+endif()
+if(TARGET docs)
+  add_dependencies(stimora_packaged docs)
+endif()
+
+# The Debian package. Its Depends come from dpkg-shlibdeps over the packaged binaries: the
+# runtime packages of exactly the libraries they link.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME stimora)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Stimora developers <stimora@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "C++ framework for visual psychophysics")
+set(CPACK_PACKAGE_DESCRIPTION "Calibrated, frame-locked visual stimuli on an OpenGL canvas: \
+figures, colour calibration, keyboard and mouse, clock, matrices, PNG files and experiment \
+procedures. Shared and static library, headers, CMake and pkg-config files, the movingbars \
+program, the examples' sources and the API reference.")
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+include(CPack)

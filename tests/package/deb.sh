@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Builds the Debian package, unpacks it into a throw-away root, checks its Depends against the
+# libraries its binaries link, and builds the consumer against it twice (find_package and
+# pkg-config); both draw on the display.
+set -euo pipefail
+source_dir=$1
+work=$2
+deb=$("$source_dir/scripts/package" "$work/build")
+root=$work/root
+rm -rf "$root"
+dpkg -x "$deb" "$root"
+libdir=$(dirname "$(find "$root" -name 'libstimora.so.*.*')")
+binaries=("$libdir"/libstimora.so.*.* "$root"/usr/bin/*)
+
+# For each library a binary names (objdump -p), as ldd resolves it: the package owning it and
+# the packages its shlibs or symbols file tells dependents to name. Depends must hold one of
+# those for every library, and nothing else; the copyright file a notice for each owner.
+export LD_LIBRARY_PATH=$libdir
+depends=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/([^)]*)//g; s/ //g')
+named=()
+for soname in $(objdump -p "${binaries[@]}" | awk '$1 == "NEEDED" && $2 !~ /^libstimora/ {print $2}' | sort -u); do
+  path=$(realpath "$(ldd "${binaries[@]}" | awk -v s="$soname" '$1 == s {print $3; exit}')")
+  owner=$( (dpkg -S "$path" || dpkg -S "${path#/usr}") 2>/dev/null | cut -d: -f1)
+  info=/var/lib/dpkg/info/$owner:$(dpkg --print-architecture)
+  mapfile -t names < <({ echo "$owner"
+    awk -v s="$soname" '$1 == s {print $2}' "$info.symbols" 2>/dev/null || true
+    awk -v n="${soname%%.so.*}" -v v="${soname##*.so.}" '$1 == n && $2 == v {$1 = $2 = ""; print}' \
+      "$info.shlibs" 2>/dev/null | tr '|' '\n' | sed 's/([^)]*)//g'; } | xargs -n1 | sort -u)
+  grep -qxFf <(printf '%s\n' "${names[@]}") <(tr '|' '\n' <<<"$depends") ||
+    { echo "$soname (${names[*]}) is missing from Depends: ${depends//$'\n'/, }" >&2; exit 1; }
+  grep -qF "$owner" "$root/usr/share/doc/stimora/copyright" || { echo "no notice for $owner" >&2; exit 1; }
+  named+=("${names[@]}")
+done
+for entry in $depends; do
+  tr '|' '\n' <<<"$entry" | grep -qxFf <(printf '%s\n' "${named[@]}") ||
+    { echo "Depends $entry: no linked library" >&2; exit 1; }
+done
+
+cmake -S "$source_dir/tests/package/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$root/usr" >/dev/null
+cmake --build "$work/consumer" >/dev/null
+c++ -std=c++17 -o "$work/pc-consumer" "$source_dir/tests/package/consumer/main.cpp" \
+  $(PKG_CONFIG_PATH=$libdir/pkgconfig pkg-config --cflags --libs stimora)
+for consumer in "$work/consumer/consumer" "$work/pc-consumer"; do
+  ldd "$consumer" | grep -F "$libdir/libstimora.so.0" >/dev/null || { echo "$consumer: not the packaged library" >&2; exit 1; }
+  "$consumer" canvas
+done
