@@ -86,7 +86,7 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/stimora.pc.in ${CMAKE_CURRENT_BINARY_DI
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/stimora.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
 # Programs that go into the package, where this tree builds them.
-set(STIMORA_PACKAGED_PROGRAMS stimora_app stimora-analyze)
+set(STIMORA_PACKAGED_PROGRAMS stimora_app stimora_analyze)
 foreach(program IN LISTS STIMORA_PACKAGED_PROGRAMS)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} OPTIONAL)
