@@ -84,6 +84,14 @@ void main() {
         envelope = exp(-distance2 / (2.0 * vShape.x * vShape.x));
     else if (vShape.w > 0.5 && distance2 > vExtra.y * vExtra.y)
         discard;
+    // Where the frame buffer holds linear luminance, the Gaussian becomes the opacity, so that
+    // overlapping patches blend instead of hiding each other; on a background of the mean it
+    // gives the same pixels. Calibrated values do not blend linearly: there the patch is opaque.
+    float alpha = 1.0;
+    if (mode == 0 && vShape.w > 1.5) {
+        alpha = envelope;
+        envelope = 1.0;
+    }
     float level = clamp(vExtra.x + vExtra.x * vWave.w * modulation * envelope, 0.0, 1.0);
     vec3 sent = vec3(level);
     if (mode == 1) {
@@ -97,7 +105,7 @@ void main() {
         float high = floor(x / 256.0);
         sent = vec3(high / 255.0, (x - high * 256.0) / 255.0, 0.0);
     }
-    gl_FragColor = vec4(sent, 1.0);
+    gl_FragColor = vec4(sent, alpha);
 }
 )";
 
@@ -339,7 +347,8 @@ void APIPatchShader::draw(const ShaderPatch* patches, std::size_t count) {
     gl.uniform3f(objects.inverseGamma, static_cast<float>(inverse[0]), static_cast<float>(inverse[1]),
                  static_cast<float>(inverse[2]));
     gl.uniform1i(objects.tableSampler, 0);
-    glDisable(GL_BLEND); // every pixel of a patch is opaque and already calibrated
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     const GLsizei stride = floatsPerVertex * sizeof(float);
     const float* base = vertices.data();
     gl.vertexAttribPointer(cornerAttribute, 2, GL_FLOAT, GL_FALSE, stride, base);
