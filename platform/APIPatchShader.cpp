@@ -329,6 +329,13 @@ void APIPatchShader::draw(const ShaderPatch* patches, std::size_t count) {
         fail("Shader-drawn patches cannot reproduce colour calibration mode " +
              std::to_string(Color::calibrationMode) + ".");
     }
+    if (Color::strictMatch) {
+        // The darkest and lightest levels must pass Color's check, as they would on the CPU.
+        for (std::size_t i = 0; i < count; ++i) {
+            Color::check(patches[i].mean * (1.0 - patches[i].contrast));
+            Color::check(patches[i].mean * (1.0 + patches[i].contrast));
+        }
+    }
     require();
     if (count == 0)
         return;
