@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "CanvasFixture.h"
+#include "CountingAllocations.h"
 #include "display/Canvas.h"
 #include "display/Color.h"
 #include "figures/Grating.h"
@@ -123,6 +124,28 @@ TEST_F(ProceduralGaborDisplayTest, CalibratedAsColorInEverySoftwareMode) {
         for (int k = 0; k <= 10; ++k)
             EXPECT_EQ(at(15 + 20 * k, 50), at(15 + 20 * k, 75)) << "mode " << mode << ", level " << k;
     }
+}
+
+// A new phase, orientation, contrast and wavelength at every frame allocate nothing, for one
+// patch or a batch, once each has drawn.
+TEST_F(ProceduralGaborDisplayTest, FramesWithNewParametersAllocateNothing) {
+    ProceduralGabor gabor(16.0, 10.0, 0.5, 0.0, 0.0);
+    PatchBatch batch(50);
+    for (int i = 0; i < 50; ++i)
+        batch.add(gabor.patchAt(i * 5, i * 3));
+    gabor.draw(20, 20, canvas());
+    batch.draw(canvas());
+    allocations = 0;
+    countingAllocations = true;
+    for (int frame = 1; frame <= 5; ++frame) {
+        gabor.setPhase(Angle::fromDegrees(frame * 30.0)).setOrientation(Angle::fromDegrees(frame * 7.0));
+        gabor.setContrast(0.1 * frame).setWavelength(Length(8.0 + frame)).draw(20, 20, canvas());
+        for (std::size_t i = 0; i < batch.size(); ++i)
+            batch.at(i).phase = frame + 0.1 * static_cast<double>(i);
+        batch.draw(canvas());
+    }
+    countingAllocations = false;
+    EXPECT_EQ(allocations, 0);
 }
 
 } // namespace
