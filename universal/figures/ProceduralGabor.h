@@ -14,7 +14,8 @@ namespace StimulusTemplate {
 class ProceduralGabor : public Gabor {
 public:
     /// Wavelength 0 (mean luminance only) and sigma 0 (nothing to draw). Raises an Exception
-    /// naming what is missing when the current OpenGL context cannot run the shader.
+    /// naming what is missing when the current OpenGL context cannot run the shader (made
+    /// before any canvas, the patch is checked at its first draw instead).
     ProceduralGabor();
     /// wavelength and sigma in pixels, contrast 0..1, orientation and phase in degrees.
     ProceduralGabor(double wavelength, double sigma, double contrast, double orientation, double phase);
