@@ -6,6 +6,7 @@
 
 #include "CanvasFixture.h"
 #include "CountingAllocations.h"
+#include "ExpectException.h"
 #include "display/Canvas.h"
 #include "display/Color.h"
 #include "figures/Grating.h"
@@ -18,6 +19,24 @@ using namespace Stimora::StimulusTemplate;
 using namespace Stimora::Testing;
 
 namespace {
+
+// Run first, on a canvas of its own whose driver (Mesa) is told to offer OpenGL 2.1 with
+// GLSL 1.10 (Mesa then reports no GLSL version at all): a patch refuses to be made and says
+// what is missing.
+TEST(ProceduralGaborWithoutGlsl, ConstructionNamesWhatIsMissing) {
+    setenv("STIMORA_SIMULATED_REFRESH", "1000", 1);
+    setenv("MESA_GL_VERSION_OVERRIDE", "2.1", 1);
+    setenv("MESA_GLSL_VERSION_OVERRIDE", "110", 1);
+    {
+        std::unique_ptr<Canvas> old = openWindowCanvas(64, 64);
+        const Exception e = raised([] { ProceduralGabor gabor(16.0, 10.0, 0.5, 0.0, 0.0); });
+        EXPECT_NE(e.message().find("GLSL 1.20"), std::string::npos) << e.message();
+        EXPECT_NE(e.message().find("this context has OpenGL 2.1"), std::string::npos) << e.message();
+        EXPECT_THROW(Grating(10.0, 10.0), Exception);
+    }
+    unsetenv("MESA_GL_VERSION_OVERRIDE");
+    unsetenv("MESA_GLSL_VERSION_OVERRIDE");
+}
 
 class ProceduralGaborDisplayTest : public CanvasFixture {
 protected:
