@@ -3,7 +3,8 @@
 # input: contrast_detection waits on its start screen for the space bar only, takes V / H
 # answers and writes its result file (CR LF lines, journal removed), or keeps the journal of
 # the finished trials when Escape stops it; demo_bars changes its variables with the arrow
-# keys and writes the final settings at Escape.
+# keys and writes the final settings at Escape; drifting_gratings shows a changing field of
+# patches and ends at Escape.
 # Usage: ExamplesTest.sh <folder of movingbars> <build folder>
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.bash"
@@ -19,7 +20,7 @@ out=$(cd "$out" && pwd)
 lines() { [ -f "$1" ] && tr -cd '\n' <"$1" | wc -c || echo 0; }
 one() { compgen -G "$1" | head -n 1; }
 
-for program in "$detection" "$demo" "$reaction"; do
+for program in "$detection" "$demo" "$reaction" "$build/drifting_gratings"; do
   [ -x "$program" ] || { echo "FAIL: $program was not built"; exit 1; }
 done
 # Without a window manager the keyboard follows the pointer; keep it off the console panel.
@@ -146,5 +147,26 @@ frames=$(one "$run/ReactionTime_*_frames.tsv")
   fail "reaction_time outcomes"
 [ -n "$frames" ] && [ "$(head -c 5 "$frames")" = "index" ] || fail "no frame log beside the results"
 [ -n "$frames" ] && analyze "$build" "$frames"
+
+# --- drifting_gratings: the field drifts (two screenshots differ), the console steps a
+# variable, Escape ends it cleanly.
+run="$out/drifting"
+mkdir -p "$run"
+(cd "$run" && STIMORA_NO_MESSAGE_BOX=1 exec "$build/drifting_gratings") >"$run/log" 2>&1 &
+pid=$!
+sleep 3
+kill -0 $pid 2>/dev/null || fail "drifting_gratings did not stay up ($(cat "$run/log"))"
+xwd -root -silent | convert xwd:- -crop 600x500+300+150 "png:$run/a.png"
+xdotool key Right
+sleep 0.3
+xwd -root -silent | convert xwd:- -crop 600x500+300+150 "png:$run/b.png"
+xdotool key Escape
+wait_exit $pid 10
+code=$?
+[ $code -eq 0 ] || fail "drifting_gratings: exit code $code, expected 0 ($(cat "$run/log"))"
+spread=$(convert "$run/a.png" -colorspace gray -format "%[fx:standard_deviation*255]" info:)
+awk "BEGIN { exit !($spread > 5) }" || fail "drifting_gratings shows no patches (grey spread $spread)"
+changed=$(compare -metric AE "$run/a.png" "$run/b.png" null: 2>&1 | cut -d' ' -f1)
+awk "BEGIN { exit !($changed > 1000) }" || fail "drifting_gratings: the field does not change ($changed pixels changed)"
 
 finish ExamplesTest

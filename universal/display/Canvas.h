@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@ class Line;
 class Ellipse;
 class Polygon;
 class Stroke;
+struct ShaderPatch;
 
 /// The display surface: one double-buffered OpenGL surface (full screen or a window) whose
 /// flip is locked to the vertical refresh, holds each frame for a requested number of
@@ -262,6 +264,10 @@ public:
     Canvas& image(Image& image) override;
     /// Draws text at its datum in color.
     Canvas& letters(Letters& letters, const Color& color) override;
+    /// Draws count shader-computed gratings or Gabor patches in one draw call, calibrated as
+    /// Color calibrates; raises an Exception where the graphics card or the calibration mode
+    /// does not allow it.
+    Canvas& patches(const ShaderPatch* patches, std::size_t count);
 
     // ---- further drawing operations
 

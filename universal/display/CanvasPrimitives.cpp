@@ -14,6 +14,7 @@
 #include "APICanvasProperties.h"
 #include "APIFontProperties.h"
 #include "APIImageProperties.h"
+#include "APIPatchShader.h"
 #include "application/Exception.h"
 #include "devices/Mouse.h"
 #include "display/CanvasInternal.h"
@@ -503,6 +504,13 @@ Canvas& Canvas::image(Image& picture, double x, double y) {
     glPopAttrib();
     return *this;
 }
+Canvas& Canvas::patches(const ShaderPatch* list, std::size_t count) {
+    activate();
+    SavedState saved(false);
+    APIPatchShader::draw(list, count);
+    return *this;
+}
+
 Canvas& Canvas::image(Image& picture) {
     activate();
     return image(picture, picture.getArea().left, picture.getArea().top);
