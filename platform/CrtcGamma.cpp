@@ -70,18 +70,23 @@ CrtcGamma::CrtcGamma(std::unique_ptr<Handles> handles) : x(std::move(handles)) {
 
 CrtcGamma::~CrtcGamma() = default;
 
+// The CRTC's ramp as the server holds it now; null when it cannot be read at our size.
+std::unique_ptr<XRRCrtcGamma, void (*)(XRRCrtcGamma*)> CrtcGamma::fetch() const {
+    std::unique_ptr<XRRCrtcGamma, void (*)(XRRCrtcGamma*)> gamma(XRRGetCrtcGamma(x->display, x->crtc),
+                                                                 XRRFreeGamma);
+    if (gamma && gamma->size != size)
+        gamma.reset();
+    return gamma;
+}
+
 bool CrtcGamma::read(std::uint16_t ramp[3 * 256]) const {
-    XRRCrtcGamma* gamma = XRRGetCrtcGamma(x->display, x->crtc);
-    if (gamma == nullptr || gamma->size != size) {
-        if (gamma != nullptr)
-            XRRFreeGamma(gamma);
+    const auto gamma = fetch();
+    if (!gamma)
         return false;
-    }
     const unsigned short* channels[3] = {gamma->red, gamma->green, gamma->blue};
     for (int c = 0; c < 3; ++c)
         for (int i = 0; i < 256; ++i)
             ramp[c * 256 + i] = channels[c][static_cast<int>(std::lround(i * (size - 1) / 255.0))];
-    XRRFreeGamma(gamma);
     return true;
 }
 
@@ -100,16 +105,12 @@ bool CrtcGamma::load(const std::uint16_t ramp[3 * 256]) {
 }
 
 bool CrtcGamma::save() {
-    XRRCrtcGamma* gamma = XRRGetCrtcGamma(x->display, x->crtc);
-    if (gamma == nullptr || gamma->size != size) {
-        if (gamma != nullptr)
-            XRRFreeGamma(gamma);
+    const auto gamma = fetch();
+    if (!gamma)
         return false;
-    }
     saved.assign(gamma->red, gamma->red + size);
     saved.insert(saved.end(), gamma->green, gamma->green + size);
     saved.insert(saved.end(), gamma->blue, gamma->blue + size);
-    XRRFreeGamma(gamma);
     return true;
 }
 

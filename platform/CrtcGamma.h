@@ -9,6 +9,7 @@
 #include <vector>
 
 struct SDL_Window;
+struct _XRRCrtcGamma;
 
 namespace Stimora {
 
@@ -37,6 +38,7 @@ private:
     struct Handles;
     explicit CrtcGamma(std::unique_ptr<Handles> handles);
     bool loadFull(const std::vector<std::uint16_t>& ramp);
+    std::unique_ptr<_XRRCrtcGamma, void (*)(_XRRCrtcGamma*)> fetch() const;
     std::unique_ptr<Handles> x;
     int size = 0;
     std::vector<std::uint16_t> saved; // 3 x size, empty until save()

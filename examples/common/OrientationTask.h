@@ -6,6 +6,8 @@
 
 #include <Stimora.h>
 
+#include "ExampleMain.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -72,7 +74,7 @@ inline int askOrientation(double contrast, int orientation, const std::string& s
 /// The whole program: a full-screen canvas, the experiment's run(), then report(experiment)
 /// to say what it found. Escape leaves the finished trials in the journal. Returns the exit code.
 template <class Experiment, class Report> int runOnFullScreen(Report report) {
-    try {
+    return runExample([&] {
         Stimora::startUp();
         Stimora::Canvas canvas(Stimora::Canvas::fullscreen, Stimora::Display::primary());
         Experiment experiment;
@@ -85,15 +87,7 @@ template <class Experiment, class Report> int runOnFullScreen(Report report) {
                         experiment.journalPath().c_str());
         }
         return 0;
-    } catch (Stimora::Exception& e) {
-        std::fprintf(stderr, "%s\n", e.text().c_str());
-    } catch (Stimora::Exception* e) {
-        std::fprintf(stderr, "%s\n", e->text().c_str());
-        delete e;
-    } catch (std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
-    }
-    return 1;
+    });
 }
 
 } // namespace OrientationTask

@@ -13,6 +13,8 @@
 
 #include <Stimora.h>
 
+#include "../common/ExampleMain.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -113,7 +115,7 @@ private:
 };
 
 int main() {
-    try {
+    return runExample([] {
         startUp();
         Canvas canvas(Canvas::fullscreen, Display::primary());
         ContrastDetection experiment;
@@ -125,13 +127,5 @@ int main() {
                         experiment.journalPath().c_str());
         }
         return 0;
-    } catch (Exception& e) {
-        std::fprintf(stderr, "%s\n", e.text().c_str());
-    } catch (Exception* e) {
-        std::fprintf(stderr, "%s\n", e->text().c_str());
-        delete e;
-    } catch (std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
-    }
-    return 1;
+    });
 }

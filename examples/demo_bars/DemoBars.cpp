@@ -11,6 +11,8 @@
 
 #include <Stimora.h>
 
+#include "../common/ExampleMain.h"
+
 #include <cstdio>
 #include <exception>
 #include <fstream>
@@ -82,19 +84,11 @@ private:
 };
 
 int main() {
-    try {
+    return runExample([] {
         startUp();
         Canvas canvas(Canvas::fullscreen, Display::primary());
         DemoBars demo; // destroyed before the canvas: it takes its console out of the overlay
         demo.run();
         return 0;
-    } catch (Exception& e) {
-        std::fprintf(stderr, "%s\n", e.text().c_str());
-    } catch (Exception* e) {
-        std::fprintf(stderr, "%s\n", e->text().c_str());
-        delete e;
-    } catch (std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
-    }
-    return 1;
+    });
 }

@@ -12,6 +12,8 @@
 
 #include <Stimora.h>
 
+#include "../common/ExampleMain.h"
+
 #include <cmath>
 #include <cstdio>
 #include <exception>
@@ -89,19 +91,11 @@ private:
 };
 
 int main() {
-    try {
+    return runExample([] {
         startUp();
         Canvas canvas(Canvas::fullscreen, Display::primary());
         DriftingGratings demo; // destroyed before the canvas: it takes its console out of the overlay
         demo.run();
         return 0;
-    } catch (Exception& e) {
-        std::fprintf(stderr, "%s\n", e.text().c_str());
-    } catch (Exception* e) {
-        std::fprintf(stderr, "%s\n", e->text().c_str());
-        delete e;
-    } catch (std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
-    }
-    return 1;
+    });
 }

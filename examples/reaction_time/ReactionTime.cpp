@@ -14,6 +14,8 @@
 
 #include <Stimora.h>
 
+#include "../common/ExampleMain.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -123,7 +125,7 @@ void save(const std::string& path, const std::vector<Trial>& trials) {
 } // namespace
 
 int main() {
-    try {
+    return runExample([] {
         startUp();
         Canvas canvas(Canvas::fullscreen, Display::primary());
         const int count = trialsFromEnvironment();
@@ -143,13 +145,5 @@ int main() {
         canvas.saveFrameLog(stem + "_frames.tsv");
         std::printf("Results written to %s.dat, frame log to %s_frames.tsv\n", stem.c_str(), stem.c_str());
         return 0;
-    } catch (Exception& e) {
-        std::fprintf(stderr, "%s\n", e.text().c_str());
-    } catch (Exception* e) {
-        std::fprintf(stderr, "%s\n", e->text().c_str());
-        delete e;
-    } catch (std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
-    }
-    return 1;
+    });
 }
