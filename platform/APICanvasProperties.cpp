@@ -12,8 +12,8 @@
 #include <string>
 #include <typeinfo>
 
-#include "CrtcGamma.h"
 #include "Display.h"
+#include "GammaRegistry.h"
 #include "Platform.h"
 #include "PlatformVideo.h"
 #include "application/Exception.h"
@@ -51,11 +51,14 @@ std::vector<LiveCanvas>& liveCanvases() {
     return canvases;
 }
 
-void forget(const APICanvasProperties* canvas) {
+// Whether the canvas was in the list.
+bool forget(const APICanvasProperties* canvas) {
     auto& live = liveCanvases();
-    live.erase(std::remove_if(live.begin(), live.end(),
-                              [canvas](const LiveCanvas& entry) { return entry.canvas == canvas; }),
-               live.end());
+    const auto kept = std::remove_if(live.begin(), live.end(),
+                                     [canvas](const LiveCanvas& entry) { return entry.canvas == canvas; });
+    const bool found = kept != live.end();
+    live.erase(kept, live.end());
+    return found;
 }
 
 // Range check and truncation of one ramp value (0..65535). NaN is out of range too.
@@ -105,16 +108,6 @@ struct APICanvasProperties::Impl {
     std::int64_t gridOrigin = 0;
     double gridPeriod = 0.0;
     bool gridStarted = false;
-    // The output's ramp, found at the first gamma call (null where none can be loaded).
-    std::unique_ptr<CrtcGamma> gamma;
-    bool gammaLooked = false;
-    CrtcGamma* output(SDL_Window* w) {
-        if (!gammaLooked) {
-            gamma = CrtcGamma::forWindow(w);
-            gammaLooked = true;
-        }
-        return gamma.get();
-    }
 };
 
 bool platformStartVideo() {
@@ -324,6 +317,7 @@ void APICanvasProperties::finishCreation() {
     created = true;
     gammaMode = 0;
     liveCanvases().push_back({this, impl->window});
+    platformCanvasOpened();
     // Drop one pending window notification (never a close, never input) left by the creation.
     SDL_PumpEvents();
     SDL_Event event;
@@ -392,28 +386,20 @@ void APICanvasProperties::setGammaTable(const std::vector<double>& r, const std:
 }
 
 void APICanvasProperties::loadRamp(const std::uint16_t ramp[3 * 256]) {
-    CrtcGamma* output = impl->output(impl->window);
-    // A host that cannot load a ramp says so: calibration must never silently not happen.
-    if (output == nullptr)
-        failGamma(gammaLoadFailed);
-    // The first ramp of ours saves the one it replaces.
-    if (gammaMode == 0 && (!output->save() || !output->read(savedRamp)))
-        failGamma(gammaReadFailed);
-    if (!output->load(ramp))
+    // A host that cannot load a ramp says so: calibration must never silently not happen. The
+    // first ramp of ours keeps the one it replaces.
+    if (!GammaRegistry::load(this, impl->window, ramp, gammaMode == 0 ? savedRamp : nullptr))
         failGamma(gammaLoadFailed);
 }
 
 void APICanvasProperties::restoreGamma() {
-    if (created && (gammaMode == 1 || gammaMode == 2) && impl->gamma)
-        impl->gamma->restore();
+    if (created && gammaMode != 0)
+        GammaRegistry::release(this);
     gammaMode = 0;
 }
 
 bool APICanvasProperties::readGammaRamp(std::uint16_t ramp[3 * 256]) const {
-    if (!created)
-        return false;
-    CrtcGamma* output = impl->output(impl->window);
-    return output != nullptr && output->read(ramp);
+    return created && GammaRegistry::read(impl->window, ramp);
 }
 
 void APICanvasProperties::release() {
@@ -427,7 +413,8 @@ void APICanvasProperties::release() {
 // Undoes whatever exists, in the order release gives: context, window, display mode, cursor.
 // Also runs when a constructor fails part-way, so a switched mode is never left behind.
 void APICanvasProperties::abandon() noexcept {
-    forget(this);
+    if (forget(this))
+        platformCanvasClosed();
     if (impl->context != nullptr) {
         platformDeleteContext(impl->window, impl->context);
         impl->context = nullptr;
@@ -443,33 +430,18 @@ void APICanvasProperties::abandon() noexcept {
         impl->cursorHidden = false;
     }
     // Putting the desktop mode back can reset the output's ramp: the saved one goes back last.
-    if (impl->gamma)
-        impl->gamma->restore();
-    impl->gamma.reset();
-    impl->gammaLooked = false;
+    GammaRegistry::release(this);
     created = false;
 }
 
-void APICanvasProperties::restoreDisplays() noexcept {
-    // No OpenGL here: the fault may have struck inside the driver, holding its locks.
-    for (const LiveCanvas& entry : liveCanvases()) {
-        APICanvasProperties* canvas = entry.canvas;
-        if (canvas->created && (canvas->gammaMode == 1 || canvas->gammaMode == 2) && canvas->impl->gamma)
-            canvas->impl->gamma->restore();
-        if (canvas->fullScreen && entry.window != nullptr)
-            SDL_SetWindowFullscreen(entry.window, 0);
-        if (canvas->impl->cursorHidden)
-            SDL_ShowCursor(SDL_ENABLE);
-    }
-}
-
 void APICanvasProperties::releaseAll() {
-    // Newest first; release() takes each one out of the list.
+    // Newest first; each release takes its canvas out of the list.
     auto& live = liveCanvases();
     while (!live.empty()) {
         APICanvasProperties* canvas = live.back().canvas;
-        live.pop_back();
         canvas->release();
+        if (!live.empty() && live.back().canvas == canvas)
+            canvas->abandon();
     }
 }
 

@@ -37,7 +37,8 @@ public:
     /// Loads a ramp from three tables of exactly 256 values in 0..1; nothing unless created.
     void setGammaTable(const std::vector<double>& r, const std::vector<double>& g,
                        const std::vector<double>& b);
-    /// Puts back the ramp found before the first load.
+    /// Takes this canvas's ramp off its outputs: the ramp of another canvas still open there
+    /// goes back on, else the desktop's.
     void restoreGamma();
     /// Copies the ramp the window's display has now (red, green, blue blocks of 256 entries);
     /// false unless created or where the platform cannot read it.
@@ -59,17 +60,14 @@ public:
     int width = 0;
     int height = 0;
     int colorDepth = 0;
-    double refreshRate = 0.0; ///< Hz; 60 where the platform reports 0
-    int gammaMode = 0;        ///< 0 none loaded, 1 from values, 2 from tables
-    std::uint16_t savedRamp[3 * 256] = {};
+    double refreshRate = 0.0;              ///< Hz; 60 where the platform reports 0
+    int gammaMode = 0;                     ///< 0 none loaded, 1 from values, 2 from tables
+    std::uint16_t savedRamp[3 * 256] = {}; ///< what the output showed before this canvas's first load
 
     /// Whether a display mode the host offers serves a full-screen request: the same size and
     /// the same whole-Hz rate (a rate reported as 0 counts as 60 Hz; a request for 0 takes any).
     static bool acceptsMode(int width, int height, int refreshRate, int modeWidth, int modeHeight,
                             int modeRefreshRate);
-    /// After a fault: puts back every live canvas's gamma ramp, desktop mode and cursor,
-    /// touching nothing of OpenGL.
-    static void restoreDisplays() noexcept;
     /// Releases every live canvas's platform half (used before the process is ended).
     static void releaseAll();
 

@@ -1,10 +1,14 @@
-// Ending in order on a signal: the display mode, gamma ramp and cursor go back to what they
-// were, however the process is asked to stop.
+// Ending in order on a signal. A stop request (Ctrl-C, SIGTERM, SIGHUP) releases every canvas
+// at the next frame; a fault, or a second request, ends the process at once and leaves the
+// display to the gamma guardian, which runs in a process of its own.
 
 #include <csignal>
 #include <cstdlib>
 
+#include <unistd.h>
+
 #include "APICanvasProperties.h"
+#include "GammaGuardian.h"
 #include "Platform.h"
 #include "PlatformVideo.h"
 
@@ -13,35 +17,86 @@ namespace Stimora {
 namespace {
 
 volatile std::sig_atomic_t pendingStop = 0;
-volatile std::sig_atomic_t inFatal = 0;
+volatile std::sig_atomic_t openCanvases = 0;
 struct sigaction previous[NSIG];
 
 constexpr int stopSignals[] = {SIGINT, SIGTERM, SIGHUP};
-constexpr int fatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+constexpr int fatalSignals[] = {SIGSEGV, SIGBUS,  SIGFPE, SIGILL,  SIGABRT,
+                                SIGQUIT, SIGTRAP, SIGSYS, SIGXCPU, SIGXFSZ};
 
-// A stop request is only noted here: releasing a canvas is not safe inside a handler, and
-// the next pump step or flip comes within a frame.
-extern "C" void noteStop(int signal) {
-    pendingStop = signal;
+// Only async-signal-safe calls from here on.
+void say(const char* text) {
+    std::size_t length = 0;
+    while (text[length] != '\0')
+        ++length;
+    if (write(2, text, length) < 0)
+        return;
 }
 
-// After a fault nothing is safe, but leaving the desktop in the experiment's mode and ramp is
-// worse: undo what can be undone once, then let the signal do what it did before.
-extern "C" void undoAndRaise(int signal) {
-    if (!inFatal) {
-        inFatal = 1;
-        APICanvasProperties::restoreDisplays();
+bool ownHandler(const struct sigaction& action) {
+    return (action.sa_flags & SA_SIGINFO) != 0 ? action.sa_sigaction != nullptr
+                                               : action.sa_handler != SIG_DFL && action.sa_handler != SIG_IGN;
+}
+
+// The application's own handler, installed before ours, still hears its signal.
+void chain(int signal, siginfo_t* info, void* context) {
+    const struct sigaction& before = previous[signal];
+    if (!ownHandler(before))
+        return;
+    if ((before.sa_flags & SA_SIGINFO) != 0)
+        before.sa_sigaction(signal, info, context);
+    else
+        before.sa_handler(signal);
+}
+
+extern "C" void onStop(int signal, siginfo_t* info, void* context) {
+    if (openCanvases == 0) {
+        // Nothing to put back: the signal does what it did before the framework was here.
+        sigaction(signal, &previous[signal], nullptr);
+        raise(signal);
+        return;
     }
-    sigaction(signal, &previous[signal], nullptr);
-    std::raise(signal);
+    chain(signal, info, context);
+    if (pendingStop == 0) {
+        // Releasing a canvas is not safe in a handler; the next pump step or flip does it.
+        pendingStop = signal;
+        return;
+    }
+    // Asked twice: the experiment is not reaching a frame. End now; the guardian restores.
+    alarm(2);
+    say("Stimora: stopped at once by a second signal.\n");
+    GammaGuardian::release();
+    _exit(128 + pendingStop);
 }
 
-void install(int signal, void (*handler)(int)) {
+// After a fault nothing in the process can be trusted, not even the allocator's or Xlib's
+// locks: hand the display to the guardian, then let the signal do what it did before. The
+// alarm ends a handler further down the chain that hangs.
+extern "C" void onFatal(int signal, siginfo_t*, void*) {
+    alarm(5);
+    GammaGuardian::release();
+    sigaction(signal, &previous[signal], nullptr);
+    raise(signal);
+}
+
+void install(int signal, void (*handler)(int, siginfo_t*, void*), bool keepPrevious) {
     struct sigaction action {};
-    action.sa_handler = handler;
+    action.sa_sigaction = handler;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(signal, &action, &previous[signal]);
+    action.sa_flags = SA_RESTART | SA_SIGINFO;
+    sigaction(signal, &action, keepPrevious ? &previous[signal] : nullptr);
+}
+
+// A stop signal the process was started to ignore (nohup, a background job) stays ignored;
+// one whose handler went back after acting with no canvas open gets ours again.
+void installStopHandlers() {
+    for (int signal : stopSignals) {
+        struct sigaction now {};
+        sigaction(signal, nullptr, &now);
+        const bool ours = (now.sa_flags & SA_SIGINFO) != 0 && now.sa_sigaction == onStop;
+        if (!ours && now.sa_handler != SIG_IGN)
+            install(signal, onStop, true);
+    }
 }
 
 } // namespace
@@ -51,15 +106,19 @@ void platformInstallSignalHandlers() {
     if (installed)
         return;
     installed = true;
-    for (int signal : stopSignals) {
-        // A signal the process was started to ignore (nohup, a background job) stays ignored.
-        struct sigaction now {};
-        sigaction(signal, nullptr, &now);
-        if (now.sa_handler != SIG_IGN)
-            install(signal, noteStop);
-    }
+    installStopHandlers();
     for (int signal : fatalSignals)
-        install(signal, undoAndRaise);
+        install(signal, onFatal, true);
+}
+
+void platformCanvasOpened() {
+    installStopHandlers();
+    openCanvases = openCanvases + 1;
+}
+
+void platformCanvasClosed() {
+    if (openCanvases > 0)
+        openCanvases = openCanvases - 1;
 }
 
 void platformHonourSignals() {

@@ -13,11 +13,16 @@ bool platformStartVideo();
 /// Stamps key and button transitions as SDL queues them (once events run; safe to repeat).
 void platformStampInput();
 /// From the first canvas on: SIGINT, SIGTERM and SIGHUP (unless ignored) are noted for
-/// platformHonourSignals; fatal signals restore every canvas's display, then act as before.
+/// platformHonourSignals while a canvas is open, and act at once while none is; a second one
+/// while the first waits ends the process. Fatal signals hand the display to the gamma
+/// guardian, then act as before.
 void platformInstallSignalHandlers();
 /// After SIGINT, SIGTERM or SIGHUP: releases every canvas and exits with 128 + the signal.
 /// Run by every pump step, input sample and swap.
 void platformHonourSignals();
+/// Counts the canvases open, for the signal handlers (which may not look at the list).
+void platformCanvasOpened();
+void platformCanvasClosed();
 /// The window of the earliest live canvas, or null while none exists.
 SDL_Window* platformCanvasWindow();
 /// Makes an OpenGL context (SDL_GLContext) for window, current afterwards, that shares its
