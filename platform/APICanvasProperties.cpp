@@ -14,6 +14,7 @@
 
 #include "Display.h"
 #include "GammaRegistry.h"
+#include "InputStamper.h"
 #include "Platform.h"
 #include "PlatformVideo.h"
 #include "application/Exception.h"
@@ -132,10 +133,10 @@ bool platformStartVideo() {
     SDL_StopTextInput();
     SDL_EventState(SDL_TEXTINPUT, SDL_IGNORE);
     SDL_EventState(SDL_TEXTEDITING, SDL_IGNORE);
-    // Pointer moves never queue: a moving mouse sends more of them than the pump (one event a
-    // query) takes, and the cursor is read from SDL's own state anyway.
-    SDL_EventState(SDL_MOUSEMOTION, SDL_IGNORE);
+    platformIgnoreUnreadEvents();
     platformStampInput();
+    if (std::strcmp(driver != nullptr ? driver : "", "x11") == 0)
+        InputStamper::start(nullptr);
     platformInstallSignalHandlers();
     return true;
 }

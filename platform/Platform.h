@@ -88,5 +88,8 @@ bool platformNextKeyTransition(InputTransition& transition);
 bool platformNextButtonTransition(InputTransition& transition);
 /// Drops the stamped key transitions (keys true) or button transitions (keys false).
 void platformClearTransitions(bool keys);
+/// Key (keys true) or button transitions lost because the experiment left its queue full,
+/// since the process started.
+long long platformDroppedTransitions(bool keys);
 
 } // namespace Stimora

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "APICanvasProperties.h"
+#include "InputStamper.h"
 #include "Platform.h"
 #include "PlatformTesting.h"
 #include "PlatformVideo.h"
@@ -221,15 +222,16 @@ int frameworkButton(int sdlButton) {
     }
 }
 
-// Key and button transitions in arrival order, each stamped when SDL took it from the window
-// system. Fixed rings: stamping happens inside SDL's queueing and must not allocate. A full
-// ring gives up its oldest entry, so the responses an experiment is waiting for are kept.
+// Key and button transitions in arrival order, as the experiment takes them. Fixed rings:
+// stamping may happen inside SDL's queueing and must not allocate. A full ring gives up its
+// oldest entry, so the responses an experiment is waiting for are kept; the loss is counted.
 class TransitionRing {
 public:
     void push(const InputTransition& transition) {
         if (count == capacity) {
             head = (head + 1) % capacity;
             --count;
+            ++dropped;
         }
         slots[(head + count) % capacity] = transition;
         ++count;
@@ -243,6 +245,7 @@ public:
         return true;
     }
     void clear() { head = count = 0; }
+    long long dropped = 0;
 
 private:
     static constexpr int capacity = 1024;
@@ -252,11 +255,24 @@ private:
 
 TransitionRing keyTransitions, buttonTransitions;
 
+// Moves what the stamping thread has stamped into the rings the experiment reads.
+void takeStamped() {
+    InputTransition transition;
+    while (InputStamper::take(transition, true))
+        keyTransitions.push(transition);
+    while (InputStamper::take(transition, false))
+        buttonTransitions.push(transition);
+}
+
+// Stamps SDL's key and button events as SDL takes them from the window system, where no
+// stamping thread runs, and the synthetic ones (no window) always.
 int SDLCALL stampTransition(void*, SDL_Event* event) {
     InputTransition transition;
     switch (event->type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
+        if (InputStamper::running() && event->key.windowID != 0)
+            break;
         const KeyCodes codes = codesOf(event->key.keysym.scancode);
         if (event->key.repeat != 0 || codes.own == 0)
             break; // auto-repeat is no transition
@@ -269,6 +285,8 @@ int SDLCALL stampTransition(void*, SDL_Event* event) {
     }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
+        if (InputStamper::running() && event->button.windowID != 0)
+            break;
         transition.counter = Clock::counterNow();
         transition.code = frameworkButton(event->button.button);
         if (transition.code < 0)
@@ -299,7 +317,7 @@ void startEvents() {
     if (!eventsRunning()) {
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         SDL_InitSubSystem(SDL_INIT_EVENTS);
-        SDL_EventState(SDL_MOUSEMOTION, SDL_IGNORE);
+        platformIgnoreUnreadEvents();
     }
     platformStampInput();
 }
@@ -390,22 +408,70 @@ void platformStampInput() {
     SDL_AddEventWatch(stampTransition, nullptr);
 }
 
+void platformIgnoreUnreadEvents() {
+    // Pointer moves, the wheel, touch and the like are never read from the queue: a moving
+    // mouse or a spun wheel sends more of them than the pump (one event a query) takes, and
+    // they would queue ahead of keys and buttons. The cursor is read from SDL's own state.
+    for (Uint32 type : {SDL_MOUSEMOTION,
+                        SDL_MOUSEWHEEL,
+                        SDL_FINGERDOWN,
+                        SDL_FINGERUP,
+                        SDL_FINGERMOTION,
+                        SDL_MULTIGESTURE,
+                        SDL_DOLLARGESTURE,
+                        SDL_DOLLARRECORD,
+                        SDL_JOYAXISMOTION,
+                        SDL_JOYBALLMOTION,
+                        SDL_JOYHATMOTION,
+                        SDL_JOYBUTTONDOWN,
+                        SDL_JOYBUTTONUP,
+                        SDL_CONTROLLERAXISMOTION,
+                        SDL_CONTROLLERBUTTONDOWN,
+                        SDL_CONTROLLERBUTTONUP,
+                        SDL_CONTROLLERTOUCHPADMOTION,
+                        SDL_CONTROLLERSENSORUPDATE,
+                        SDL_SENSORUPDATE,
+                        SDL_KEYMAPCHANGED,
+                        SDL_CLIPBOARDUPDATE,
+                        SDL_DROPFILE,
+                        SDL_DROPTEXT,
+                        SDL_DROPBEGIN,
+                        SDL_DROPCOMPLETE,
+                        SDL_AUDIODEVICEADDED,
+                        SDL_AUDIODEVICEREMOVED})
+        SDL_EventState(type, SDL_IGNORE);
+}
+
+void platformScancodeCodes(int scancode, int& own, int& shared) {
+    const KeyCodes codes = codesOf(static_cast<SDL_Scancode>(scancode));
+    own = codes.own;
+    shared = codes.shared;
+}
+
 void platformSampleInput() {
     platformHonourSignals();
     if (eventsRunning())
         SDL_PumpEvents();
+    takeStamped();
 }
 
 bool platformNextKeyTransition(InputTransition& transition) {
+    takeStamped();
     return keyTransitions.pop(transition);
 }
 
 bool platformNextButtonTransition(InputTransition& transition) {
+    takeStamped();
     return buttonTransitions.pop(transition);
 }
 
 void platformClearTransitions(bool keys) {
+    takeStamped();
     (keys ? keyTransitions : buttonTransitions).clear();
+}
+
+long long platformDroppedTransitions(bool keys) {
+    return (keys ? keyTransitions : buttonTransitions).dropped + InputStamper::dropped(keys);
 }
 
 void platformKeyboardState(unsigned char state[256]) {

@@ -12,6 +12,11 @@ namespace Stimora {
 bool platformStartVideo();
 /// Stamps key and button transitions as SDL queues them (once events run; safe to repeat).
 void platformStampInput();
+/// Keeps every kind of event the pump never reads (pointer moves, wheel, touch...) out of
+/// SDL's queue.
+void platformIgnoreUnreadEvents();
+/// The virtual-key code of an SDL scancode, and the shared one of a doubled modifier.
+void platformScancodeCodes(int scancode, int& own, int& shared);
 /// From the first canvas on: SIGINT, SIGTERM and SIGHUP (unless ignored) are noted for
 /// platformHonourSignals while a canvas is open, and act at once while none is; a second one
 /// while the first waits ends the process. Fatal signals hand the display to the gamma

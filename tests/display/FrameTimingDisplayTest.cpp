@@ -19,9 +19,14 @@
 #include <sstream>
 #include <thread>
 
+#include <dirent.h>
+#include <pthread.h>
+#include <sched.h>
+
 #include "Platform.h"
 #include "devices/Clock.h"
 #include "devices/Keyboard.h"
+#include "figures/Ellipse.h"
 
 namespace Stimora::Testing {
 namespace {
@@ -143,6 +148,71 @@ TEST_F(FrameTiming, AKeyPressedDuringAHoldIsStampedWhenItArrives) {
         XSync(x, False);
     }
     EXPECT_LT(best, 2.0) << "ms from sending to the stamp, in the best try, during the hold";
+    XCloseDisplay(x);
+}
+
+// The virtual display's server, at real-time priority where allowed. It delivers the test's
+// keys; on a 2-core machine whose cores the frame loop and the driver's threads keep busy,
+// its turn would otherwise come several ms late, which is the server's delay, not ours. A lab
+// that needs prompt input gives its X server the same.
+void hurryVirtualDisplay() {
+    const char* display = std::getenv("DISPLAY");
+    DIR* processes = opendir("/proc");
+    for (dirent* entry; display != nullptr && processes != nullptr && (entry = readdir(processes));) {
+        std::ifstream file(std::string("/proc/") + entry->d_name + "/cmdline");
+        std::string command((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        std::replace(command.begin(), command.end(), '\0', ' ');
+        if (command.rfind("Xvfb ", 0) == 0 && command.find(std::string(display) + " ") != std::string::npos) {
+            sched_param realTime{};
+            realTime.sched_priority = 20;
+            sched_setscheduler(std::atoi(entry->d_name), SCHED_FIFO, &realTime);
+        }
+    }
+    if (processes != nullptr)
+        closedir(processes);
+}
+
+// A key sent through the X server while the loop draws 400 ellipses a frame is stamped when it
+// arrives, not when the loop next reads the window system: within 2 ms in 39 of 40 tries.
+TEST_F(FrameTiming, KeysAreStampedOnArrivalWhileTheLoopDraws) {
+    hurryVirtualDisplay();
+    ::Display* x = XOpenDisplay(nullptr);
+    ASSERT_NE(x, nullptr);
+    const KeyCode space = XKeysymToKeycode(x, XK_space);
+    Canvas& c = *canvas;
+    Ellipse ellipse(30, 20);
+    int prompt = 0, tries = 40;
+    for (int attempt = 0; attempt < tries; ++attempt) {
+        Keyboard::clearEvents();
+        std::atomic<std::int64_t> sent{0};
+        std::thread sender([&] {
+            // The test's own side may not be late either: real-time where allowed.
+            sched_param realTime{};
+            realTime.sched_priority = 10;
+            pthread_setschedparam(pthread_self(), SCHED_FIFO, &realTime);
+            std::this_thread::sleep_for(std::chrono::microseconds(3000 + 997 * attempt % 7000));
+            sent = Clock::now().ticks();
+            XTestFakeKeyEvent(x, space, attempt % 2 == 0, 0);
+            XFlush(x);
+        });
+        Keyboard::Event event;
+        bool got = false;
+        for (int frame = 0; frame < 100 && !got; ++frame) {
+            for (int i = 0; i < 400; ++i) {
+                ellipse.centerAt(Point(i % 20 * 16, i / 20 * 12));
+                c.ellipse(ellipse, Color::white);
+            }
+            c.flip();
+            got = sent.load() != 0 && Keyboard::nextEvent(event);
+        }
+        sender.join();
+        ASSERT_TRUE(got) << "the key never arrived";
+        EXPECT_EQ(event.down, attempt % 2 == 0);
+        const double late = (event.time - Clock(sent)).milliseconds();
+        EXPECT_GE(late, 0.0);
+        prompt += late < 2.0;
+    }
+    EXPECT_GE(prompt, 39) << "of 40 keys stamped within 2 ms of sending";
     XCloseDisplay(x);
 }
 

@@ -71,6 +71,10 @@ void Keyboard::clearEvents() {
     platformClearTransitions(true);
 }
 
+long long Keyboard::droppedEvents() {
+    return platformDroppedTransitions(true);
+}
+
 int Keyboard::code(Key key) {
     if (!keyTableFilled)
         fillKeyTable();

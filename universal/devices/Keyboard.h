@@ -96,6 +96,9 @@ public:
     static bool nextEvent(Event& event);
     /// Drops every queued key transition that has arrived so far.
     static void clearEvents();
+    /// How many key transitions were lost because the queue was full (1,024 waiting), since
+    /// the program started. Non-zero means events were left unread: check it after a session.
+    static long long droppedEvents();
     /// Polls the platform keyboard state into the state arrays without pumping.
     static void update();
     /// Zeroes the whole keyboard state and fills the key table.

@@ -153,4 +153,8 @@ void Mouse::clearEvents() {
     platformClearTransitions(false);
 }
 
+long long Mouse::droppedEvents() {
+    return platformDroppedTransitions(false);
+}
+
 } // namespace Stimora

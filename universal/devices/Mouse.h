@@ -54,6 +54,9 @@ public:
     static bool nextEvent(Event& event);
     /// Drops every queued button transition that has arrived so far.
     static void clearEvents();
+    /// How many button transitions were lost because the queue was full (1,024 waiting), since
+    /// the program started. Non-zero means events were left unread: check it after a session.
+    static long long droppedEvents();
     /// Reads the cursor position into the stored one.
     static void update();
     /// Records a button message taken off the queue: down sets held and pushed, up sets
