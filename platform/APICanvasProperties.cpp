@@ -17,6 +17,7 @@
 #include "InputStamper.h"
 #include "Platform.h"
 #include "PlatformVideo.h"
+#include "SwapStamps.h"
 #include "application/Exception.h"
 #include "display/Color.h"
 
@@ -30,6 +31,7 @@ const char* const switchFailed = "API Error (Failed to switch display mode)";
 const char* const pixelFormatFailed = "API Error (Failed to set pixel format).";
 const char* const contextFailed = "API Error (Failed to set OpenGL context).";
 const char* const gammaReadFailed = "API Error (Failed to read gamma ramp).";
+const char* const pacedOnsets = "the paced refresh's boundary after the swap";
 const char* const gammaLoadFailed = "API Error (Failed to load gamma ramp).";
 
 [[noreturn]] void fail(const char* message) {
@@ -76,17 +78,24 @@ int validDisplay(int index) {
     return (index >= 0 && index < SDL_GetNumVideoDisplays()) ? index : 0;
 }
 
-// The simulated refresh rate asked for in the environment: 0 when none is asked for.
+// The simulated refresh rate asked for in the environment: 0 when none is asked for. One rule:
+// plain decimal digits with an optional fraction, 10 to 10,000 Hz. Slower rates would hold
+// canvas creation for minutes, faster ones leave no time to draw.
 double simulatedRate() {
     const char* text = SDL_getenv("STIMORA_SIMULATED_REFRESH");
     if (text == nullptr || *text == '\0')
         return 0.0;
-    char* end = nullptr;
-    const double hz = std::strtod(text, &end);
-    if (end == text || *end != '\0' || !(hz > 0.0 && hz <= 1000000.0))
+    const char* at = text;
+    while (*at >= '0' && *at <= '9')
+        ++at;
+    if (at != text && *at == '.' && at[1] >= '0' && at[1] <= '9')
+        for (++at; *at >= '0' && *at <= '9';)
+            ++at;
+    const double hz = at != text && *at == '\0' ? std::strtod(text, nullptr) : 0.0;
+    if (!(hz >= 10.0 && hz <= 10000.0))
         throw Exception(typeid(APICanvasProperties), "API ERROR",
-                        std::string("STIMORA_SIMULATED_REFRESH must be a refresh rate in Hz above 0 and at "
-                                    "most 1000000, not \"") +
+                        std::string("STIMORA_SIMULATED_REFRESH must be a refresh rate in Hz from 10 to 10000, "
+                                    "written as plain decimal digits, not \"") +
                             text + "\".");
     return hz;
 }
@@ -109,6 +118,7 @@ struct APICanvasProperties::Impl {
     std::int64_t gridOrigin = 0;
     double gridPeriod = 0.0;
     bool gridStarted = false;
+    SwapStamps swapStamps;
 };
 
 bool platformStartVideo() {
@@ -312,6 +322,7 @@ void APICanvasProperties::setUpContext() {
         // count of frames keeps meaning a duration.
         paced = !vsyncEnabled;
     }
+    onsetSource = paced ? pacedOnsets : impl->swapStamps.start();
 }
 
 void APICanvasProperties::finishCreation() {
@@ -333,13 +344,14 @@ void APICanvasProperties::makeCurrent() {
         SDL_GL_MakeCurrent(impl->window, impl->context);
 }
 
-void APICanvasProperties::swapBuffers() {
+std::int64_t APICanvasProperties::swapBuffers() {
     platformHonourSignals();
     if (!created)
-        return;
+        return 0;
     if (!paced) {
         SDL_GL_SwapWindow(impl->window);
-        return;
+        // A driver may queue the swap and return at once: the onset is when it completed.
+        return impl->swapStamps.waitForSwap();
     }
     // As a display's refresh does, the swap returns at the next boundary of the grid after the
     // moment it was asked for; the return, which the canvas stamps as the onset, is then exact
@@ -350,11 +362,22 @@ void APICanvasProperties::swapBuffers() {
         impl->gridOrigin = platformCounter();
         impl->gridPeriod = static_cast<double>(platformCounterFrequency()) / refreshRate;
         impl->gridStarted = true;
-        return;
+        return 0;
     }
     const double elapsed = static_cast<double>(asked - impl->gridOrigin);
     const double boundary = (std::floor(elapsed / impl->gridPeriod) + 1.0) * impl->gridPeriod;
     platformWaitUntil(impl->gridOrigin + static_cast<std::int64_t>(std::llround(boundary)), true);
+    return 0;
+}
+
+void APICanvasProperties::pace() {
+    if (!created || paced)
+        return;
+    paced = true;
+    vsyncEnabled = false;
+    impl->gridStarted = false;
+    onsetSource = pacedOnsets;
+    SDL_GL_SetSwapInterval(0);
 }
 
 void APICanvasProperties::setGammaValue(double r, double g, double b) {

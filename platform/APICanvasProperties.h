@@ -28,8 +28,13 @@ public:
     APICanvasProperties& operator=(const APICanvasProperties&) = delete;
 
     /// Presents the back buffer: at the next vertical refresh when the driver synchronises,
-    /// else at the next boundary of a refresh grid kept in software (paced).
-    void swapBuffers();
+    /// else at the next boundary of a refresh grid kept in software (paced). Returns once the
+    /// swap has completed: the counter value of the onset where the driver stamps its swaps,
+    /// else 0 (the onset is then the moment this returns).
+    std::int64_t swapBuffers();
+    /// Paces swaps in software from now on, for a driver that accepted refresh-synchronised
+    /// swaps but does not wait for the refresh.
+    void pace();
     /// Makes this canvas's OpenGL context the current one on the calling thread.
     void makeCurrent();
     /// Loads a ramp computed from gamma values; nothing unless created.
@@ -56,6 +61,8 @@ public:
     bool paced = false;
     /// The refresh is simulated (STIMORA_SIMULATED_REFRESH), not the display's.
     bool simulatedRefresh = false;
+    /// Where the onset stamps come from, for the timing report.
+    const char* onsetSource = "";
     bool fullScreen = false;
     int width = 0;
     int height = 0;

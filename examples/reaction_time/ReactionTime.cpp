@@ -8,7 +8,8 @@
 // A press before the disc is an anticipation; no press within 1.5 s is a miss.
 //
 // Keys: space starts the run and answers; Escape stops early (the trials so far are saved).
-// Output, in the current folder: ReactionTime_<date>_<time>.dat (one line per trial) and
+// Output, in the current folder: ReactionTime_<date>_<time>.dat (one line per trial; a run
+// started in the same second as another gets _2, _3 ...) and
 // ReactionTime_<date>_<time>_frames.tsv (the frame log: one line per flip), and a timing
 // summary on standard error. STIMORA_TRIALS sets the number of trials (default 20).
 
@@ -16,13 +17,18 @@
 
 #include "../common/ExampleMain.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <fstream>
 #include <string>
 #include <typeinfo>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace Stimora;
 
@@ -122,6 +128,22 @@ void save(const std::string& path, const std::vector<Trial>& trials) {
         throw Exception(typeid(Trial), "FILE ERROR", "Cannot write " + path);
 }
 
+// Claims the result file of this run: ReactionTime_<date>_<time>, numbered _2, _3 ... when a
+// run that started in the same second already holds the name. Created empty here, so that
+// two runs can never write to one file.
+std::string claimStem(const std::string& base) {
+    for (int n = 1;; ++n) {
+        const std::string stem = n == 1 ? base : base + "_" + std::to_string(n);
+        const int fd = open((stem + ".dat").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+        if (fd >= 0) {
+            close(fd);
+            return stem;
+        }
+        if (errno != EEXIST)
+            throw Exception(typeid(Trial), "FILE ERROR", "Cannot create " + stem + ".dat: " + std::strerror(errno));
+    }
+}
+
 } // namespace
 
 int main() {
@@ -129,7 +151,7 @@ int main() {
         startUp();
         Canvas canvas(Canvas::fullscreen, Display::primary());
         const int count = trialsFromEnvironment();
-        const std::string stem = expandPath("ReactionTime_%TIME_");
+        const std::string stem = claimStem(expandPath("ReactionTime_%TIME_"));
         canvas.startFrameLog(count * 1000 + 10000);
 
         std::vector<Trial> trials;

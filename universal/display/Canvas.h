@@ -360,6 +360,8 @@ private:
     void drawStatistics();
     void holdPreviousFrame();
     void measureRefresh();
+    void showSyncWarning();
+    void timeFlips();
     /// Refreshes an interval ran beyond heldFrames periods (one from a period + 1 ms on;
     /// the margin is half a period where a period is under 2 ms).
     int missedRefreshes(double interval, int heldFrames) const;

@@ -3,9 +3,13 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <typeinfo>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "application/Exception.h"
 #include "file/Paths.h"
@@ -64,22 +68,50 @@ FrameLog::Summary FrameLog::summarize() const {
 
 void FrameLog::save(const std::string& path) const {
     const std::string expanded = expandPath(path);
-    auto fail = [&](const char* what) {
-        throw Exception(typeid(FrameLog), "FILE ERROR", std::string(what) + ": " + expanded);
+    auto fail = [&](const char* what, int error) {
+        throw Exception(typeid(FrameLog), "FILE ERROR",
+                        std::string(what) + ": " + expanded + " (" + std::strerror(error) + ")");
     };
-    // "x": a log never replaces a file that is already there, whoever wrote it.
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(expanded.c_str(), "wbx"), std::fclose);
-    if (!file)
-        fail(errno == EEXIST ? "The frame log would overwrite an existing file"
-                             : "Cannot create the frame log");
+    // Written beside its place under a name of its own, then linked into place: a full disk
+    // leaves no truncated log, and linking, unlike renaming, never replaces a file that is
+    // already there, whoever wrote it.
+    const std::size_t slash = expanded.rfind('/');
+    std::string temporary = expanded.substr(0, slash == std::string::npos ? 0 : slash + 1) + ".frames-XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0)
+        fail("Cannot create the frame log", errno);
+    // mkstemp keeps the file to its owner; the log gets what any new file of the user's gets.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(fdopen(fd, "wb"), std::fclose);
+    if (!file) {
+        const int error = errno;
+        close(fd);
+        unlink(temporary.c_str());
+        fail("Cannot create the frame log", error);
+    }
     bool ok = std::fputs("index\tframes\tonset_ms\tinterval_ms\tmissed\r\n", file.get()) >= 0;
     for (std::size_t i = 0; ok && i < count; ++i) {
         const Record& r = records[i];
         ok = std::fprintf(file.get(), "%d\t%d\t%.4f\t%.4f\t%d\r\n", r.index, r.frames, r.onset, r.interval,
                           r.missed) > 0;
     }
-    if (!ok || std::fclose(file.release()) != 0)
-        fail("Cannot write the frame log");
+    ok = ok && std::fflush(file.get()) == 0 && fsync(fd) == 0;
+    int error = errno;
+    if (std::fclose(file.release()) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && link(temporary.c_str(), expanded.c_str()) != 0) {
+        error = errno;
+        unlink(temporary.c_str());
+        fail(error == EEXIST ? "The frame log would overwrite an existing file" : "Cannot create the frame log",
+             error);
+    }
+    unlink(temporary.c_str());
+    if (!ok)
+        fail("Cannot write the frame log", error);
 }
 
 } // namespace Stimora
