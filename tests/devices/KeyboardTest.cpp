@@ -249,6 +249,22 @@ TEST_F(KeyboardTest, QuitMessageEndsTheProcessWithCode1) {
         ::testing::ExitedWithCode(1), "");
 }
 
+TEST_F(KeyboardTest, AFullEventQueueKeepsTheNewestTransitionsAndCountsTheLostOnes) {
+    Keyboard::clearEvents();
+    const long long before = Keyboard::droppedEvents();
+    for (int i = 0; i < 1030; ++i)
+        platformPostKeyEvent(0x41 + i % 2, true); // A and B down, alternately
+    EXPECT_EQ(Keyboard::droppedEvents() - before, 6);
+    Keyboard::Event event;
+    ASSERT_TRUE(Keyboard::nextEvent(event));
+    EXPECT_EQ(event.code, 0x41 + 6 % 2) << "the oldest kept is the 7th sent";
+    int kept = 1;
+    while (Keyboard::nextEvent(event))
+        ++kept;
+    EXPECT_EQ(kept, 1024);
+    platformDiscardInput();
+}
+
 // ---- mouse
 
 class MouseTest : public KeyboardTest {};

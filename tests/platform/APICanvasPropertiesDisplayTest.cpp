@@ -246,15 +246,20 @@ TEST_F(CanvasGamma, NothingHappensUnlessCreated) {
 // A failure after the display was switched (here a bad simulated refresh, read once the
 // context exists) undoes the switch: no window of ours is left.
 TEST(CanvasWindow, AFailureAfterTheSwitchLeavesNothingBehind) {
-    setenv("STIMORA_SIMULATED_REFRESH", "fast", 1);
-    try {
-        APICanvasProperties api(Display::primary());
-        ADD_FAILURE() << "a refresh of 'fast' accepted";
-    } catch (const Exception& e) {
-        EXPECT_NE(e.text().find("STIMORA_SIMULATED_REFRESH must be a refresh rate"), std::string::npos);
+    // One rule for the simulated refresh: plain decimal Hz, 10 to 10,000.
+    for (const char* rate : {"fast", " 60", "0x3C", "60 ", "2", "1e-300", "10001"}) {
+        setenv("STIMORA_SIMULATED_REFRESH", rate, 1);
+        try {
+            APICanvasProperties api(Display::primary());
+            ADD_FAILURE() << "a refresh of '" << rate << "' accepted";
+        } catch (const Exception& e) {
+            EXPECT_NE(e.text().find("STIMORA_SIMULATED_REFRESH must be a refresh rate"), std::string::npos);
+        }
+        EXPECT_EQ(platformCanvasWindow(), nullptr);
     }
+    setenv("STIMORA_SIMULATED_REFRESH", "10000", 1);
+    EXPECT_EQ(APICanvasProperties(10, 10, 64, 64).refreshRate, 10000.0);
     unsetenv("STIMORA_SIMULATED_REFRESH");
-    EXPECT_EQ(platformCanvasWindow(), nullptr);
 }
 
 TEST(DisplayMode, AModeAtAnotherRefreshRateIsRefusedLikeAMissingOne) {
