@@ -93,10 +93,11 @@ double simulatedRate() {
             ++at;
     const double hz = at != text && *at == '\0' ? std::strtod(text, nullptr) : 0.0;
     if (!(hz >= 10.0 && hz <= 10000.0))
-        throw Exception(typeid(APICanvasProperties), "API ERROR",
-                        std::string("STIMORA_SIMULATED_REFRESH must be a refresh rate in Hz from 10 to 10000, "
-                                    "written as plain decimal digits, not \"") +
-                            text + "\".");
+        throw Exception(
+            typeid(APICanvasProperties), "API ERROR",
+            std::string("STIMORA_SIMULATED_REFRESH must be a refresh rate in Hz from 10 to 10000, "
+                        "written as plain decimal digits, not \"") +
+                text + "\".");
     return hz;
 }
 

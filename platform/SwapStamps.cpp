@@ -13,7 +13,8 @@ namespace Stimora {
 const char* SwapStamps::start() {
     waitForSbc = nullptr;
     ::Display* display = glXGetCurrentDisplay();
-    const char* extensions = display != nullptr ? glXQueryExtensionsString(display, DefaultScreen(display)) : nullptr;
+    const char* extensions =
+        display != nullptr ? glXQueryExtensionsString(display, DefaultScreen(display)) : nullptr;
     if (extensions != nullptr && std::strstr(extensions, "GLX_OML_sync_control") != nullptr)
         waitForSbc = reinterpret_cast<WaitForSbc>(
             glXGetProcAddressARB(reinterpret_cast<const GLubyte*>("glXWaitForSbcOML")));
@@ -33,7 +34,8 @@ std::int64_t SwapStamps::waitForSwap() {
     timespec monotonic{};
     clock_gettime(CLOCK_MONOTONIC, &monotonic);
     const std::int64_t counter = platformCounter();
-    const double ago = static_cast<double>(monotonic.tv_sec) * 1e6 + monotonic.tv_nsec / 1e3 - static_cast<double>(ust);
+    const double ago =
+        static_cast<double>(monotonic.tv_sec) * 1e6 + monotonic.tv_nsec / 1e3 - static_cast<double>(ust);
     // A stamp from the future or from more than a second ago is not this swap's.
     if (ago < 0.0 || ago > 1e6) {
         glFinish();

@@ -19,7 +19,8 @@ public:
     std::int64_t waitForSwap();
 
 private:
-    using WaitForSbc = int (*)(void*, unsigned long, std::int64_t, std::int64_t*, std::int64_t*, std::int64_t*);
+    using WaitForSbc = int (*)(void*, unsigned long, std::int64_t, std::int64_t*, std::int64_t*,
+                               std::int64_t*);
     WaitForSbc waitForSbc = nullptr;
 };
 

@@ -140,7 +140,8 @@ std::string claimStem(const std::string& base) {
             return stem;
         }
         if (errno != EEXIST)
-            throw Exception(typeid(Trial), "FILE ERROR", "Cannot create " + stem + ".dat: " + std::strerror(errno));
+            throw Exception(typeid(Trial), "FILE ERROR",
+                            "Cannot create " + stem + ".dat: " + std::strerror(errno));
     }
 }
 

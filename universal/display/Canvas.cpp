@@ -223,26 +223,26 @@ void Canvas::initialize() {
 
 // The red bar and its text, drawn over every frame whose timing the refresh does not lock.
 void Canvas::showSyncWarning() {
-        auto* bar = new Shape::Colored<Rectangle>(600.0, 20.0);
-        ownedFigures.push_back(bar);
-        bar->fill = Color::red;
-        bar->centerAt(getCenter().x, getHeight() - 20);
-        overlay.push_back(bar);
-        try {
-            auto* text = new Shape::Colored<Letters>(
-                u"Executing without synchronization with Monitor Vsync", Font(12, 400, 0, "default"));
-            ownedFigures.push_back(text);
-            text->fill = Color(1.0, 1.0, 1.0, 1.0);
-            Point at = bar->getDatum();
-            at.y += 5;
-            text->centerAt(at);
-            // A canvas that is not the default drawing target caches it itself.
-            if (!text->isCached())
-                cacheLetters(*text, true);
-            overlay.push_back(text);
-        } catch (const Exception&) {
-            // Without a usable font the red bar alone carries the warning.
-        }
+    auto* bar = new Shape::Colored<Rectangle>(600.0, 20.0);
+    ownedFigures.push_back(bar);
+    bar->fill = Color::red;
+    bar->centerAt(getCenter().x, getHeight() - 20);
+    overlay.push_back(bar);
+    try {
+        auto* text = new Shape::Colored<Letters>(u"Executing without synchronization with Monitor Vsync",
+                                                 Font(12, 400, 0, "default"));
+        ownedFigures.push_back(text);
+        text->fill = Color(1.0, 1.0, 1.0, 1.0);
+        Point at = bar->getDatum();
+        at.y += 5;
+        text->centerAt(at);
+        // A canvas that is not the default drawing target caches it itself.
+        if (!text->isCached())
+            cacheLetters(*text, true);
+        overlay.push_back(text);
+    } catch (const Exception&) {
+        // Without a usable font the red bar alone carries the warning.
+    }
 }
 
 void Canvas::release() {

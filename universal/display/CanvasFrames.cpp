@@ -125,10 +125,11 @@ void Canvas::measureRefresh() {
     // A driver that accepted refresh-locked swaps and then does not wait for the refresh would
     // run free, showing frames faster than they are counted: pace it, and say so on screen.
     if (refreshSource == refreshDisplay && measuredPeriod < 0.75 * framePeriod) {
-        std::fprintf(stderr,
-                     "Stimora: swaps came every %.3f ms although the refresh period is %.3f ms: the driver does "
-                     "not wait for the refresh. Frames are paced in software from now on.\n",
-                     measuredPeriod, framePeriod);
+        std::fprintf(
+            stderr,
+            "Stimora: swaps came every %.3f ms although the refresh period is %.3f ms: the driver does "
+            "not wait for the refresh. Frames are paced in software from now on.\n",
+            measuredPeriod, framePeriod);
         api->pace();
         refreshSource = refreshPaced;
         showSyncWarning();
@@ -180,14 +181,13 @@ std::string Canvas::timingReport() const {
                              ? "paced in software (no vsync; the picture may tear)"
                              : "locked to the display's vertical refresh";
     char text[768];
-    int n =
-        std::snprintf(text, sizeof text,
-                      "Frame timing: %d flips showed %d frames over %d refreshes; %d refreshes dropped at "
-                      "%d flips. Interval mean %.3f ms, sd %.3f ms, max %.3f ms (nominal %.3f ms, measured "
-                      "at start %.3f ms). Refresh %.2f Hz, %s. Onsets stamped at %s.",
-                      s.flips, s.frames, s.frames + s.drops, s.drops, s.flipsWithDrops, s.meanInterval,
-                      s.sdInterval, s.maxInterval, framePeriod, measuredPeriod, refreshRate, source,
-                      api->onsetSource);
+    int n = std::snprintf(
+        text, sizeof text,
+        "Frame timing: %d flips showed %d frames over %d refreshes; %d refreshes dropped at "
+        "%d flips. Interval mean %.3f ms, sd %.3f ms, max %.3f ms (nominal %.3f ms, measured "
+        "at start %.3f ms). Refresh %.2f Hz, %s. Onsets stamped at %s.",
+        s.flips, s.frames, s.frames + s.drops, s.drops, s.flipsWithDrops, s.meanInterval, s.sdInterval,
+        s.maxInterval, framePeriod, measuredPeriod, refreshRate, source, api->onsetSource);
     if (log.overflow() > 0 && n > 0 && n < static_cast<int>(sizeof text))
         std::snprintf(text + n, sizeof text - n, " %d later flips did not fit in the log.", log.overflow());
     return text;

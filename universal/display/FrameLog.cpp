@@ -106,7 +106,8 @@ void FrameLog::save(const std::string& path) const {
     if (ok && link(temporary.c_str(), expanded.c_str()) != 0) {
         error = errno;
         unlink(temporary.c_str());
-        fail(error == EEXIST ? "The frame log would overwrite an existing file" : "Cannot create the frame log",
+        fail(error == EEXIST ? "The frame log would overwrite an existing file"
+                             : "Cannot create the frame log",
              error);
     }
     unlink(temporary.c_str());
