@@ -127,9 +127,12 @@ else
 fi
 
 # --- reaction_time: three trials answered with the space bar; one line per trial with its
-# outcome, and the frame log beside the results.
+# outcome, and the frame log beside the results. Runs that started in the same second hold the
+# plain names of the next few seconds: this run numbers its files and overwrites none.
 run="$out/reaction"
+rm -rf "$run"
 mkdir -p "$run"
+for s in 0 1 2 3 4; do echo taken >"$run/ReactionTime_$(date -d "+$s sec" +%Y%m%d_%H%M%S).dat"; done
 (cd "$run" && STIMORA_TRIALS=3 STIMORA_NO_MESSAGE_BOX=1 exec "$reaction") >"$run/log" 2>&1 &
 pid=$!
 sleep 2
@@ -140,8 +143,9 @@ done
 wait_exit $pid 10
 code=$?
 [ $code -eq 0 ] || fail "reaction_time: exit code $code, expected 0 ($(cat "$run/log"))"
-result=$(one "$run/ReactionTime_*[0-9].dat")
-frames=$(one "$run/ReactionTime_*_frames.tsv")
+result=$(one "$run/ReactionTime_*_2.dat")
+frames=$(one "$run/ReactionTime_*_2_frames.tsv")
+[ "$(cat "$run"/ReactionTime_*[0-9][0-9].dat | sort -u)" = taken ] || fail "reaction_time overwrote another run's file"
 [ -n "$result" ] && [ "$(lines "$result")" -eq 5 ] || fail "reaction_time result: $(cat "$result" 2>/dev/null)"
 [ -n "$result" ] && [ "$(sed -n '3,$p' "$result" | cut -f5 | grep -cE '^(hit|anticipation|miss)$')" -eq 3 ] ||
   fail "reaction_time outcomes"
