@@ -1,5 +1,7 @@
 #include "EntryPoint.h"
 
+#include "Platform.h"
+
 #include <Stimora.h>
 
 #include <exception>

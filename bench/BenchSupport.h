@@ -4,9 +4,9 @@
 
 #include <memory>
 
-#include "Display.h"
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "display/Canvas.h"
+#include "display/Display.h"
 
 namespace Stimora::Bench {
 

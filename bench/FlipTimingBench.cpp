@@ -11,9 +11,9 @@
 #include <cstdlib>
 #include <memory>
 
-#include "Display.h"
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "display/Canvas.h"
+#include "display/Display.h"
 
 #include "../tests/support/CountingAllocations.h"
 

@@ -12,14 +12,12 @@
 #include <string>
 #include <typeinfo>
 
-#include "Display.h"
 #include "GammaRegistry.h"
 #include "InputStamper.h"
 #include "Platform.h"
 #include "PlatformVideo.h"
 #include "SwapStamps.h"
-#include "application/Exception.h"
-#include "display/Color.h"
+#include "base/Exception.h"
 
 namespace Stimora {
 
@@ -67,7 +65,7 @@ bool forget(const APICanvasProperties* canvas) {
 // Range check and truncation of one ramp value (0..65535). NaN is out of range too.
 std::uint16_t rampEntry(double x) {
     if (!(x >= 0.0 && x <= 65535.0)) {
-        if (!Color::strictMatch)
+        if (APICanvasProperties::strictRamps == nullptr || !APICanvasProperties::strictRamps())
             failGamma("Out of Range");
         return 0;
     }
@@ -109,6 +107,8 @@ int wholeHz(double rate) {
 }
 
 } // namespace
+
+bool (*APICanvasProperties::strictRamps)() = nullptr;
 
 struct APICanvasProperties::Impl {
     SDL_Window* window = nullptr;
@@ -157,7 +157,7 @@ SDL_Window* platformCanvasWindow() {
     return live.empty() ? nullptr : live.front().window;
 }
 
-APICanvasProperties::APICanvasProperties(const Display& display) : impl(std::make_unique<Impl>()) {
+APICanvasProperties::APICanvasProperties(const DisplayPlace& display) : impl(std::make_unique<Impl>()) {
     try {
         if (!platformStartVideo())
             fail(registerFailed);
@@ -171,7 +171,7 @@ APICanvasProperties::APICanvasProperties(const Display& display) : impl(std::mak
 }
 
 APICanvasProperties::APICanvasProperties(int width_, int height_, int colorDepth_, double refreshRate_,
-                                         const Display& display)
+                                         const DisplayPlace& display)
     : impl(std::make_unique<Impl>()) {
     try {
         if (!platformStartVideo())
@@ -185,15 +185,14 @@ APICanvasProperties::APICanvasProperties(int width_, int height_, int colorDepth
     }
 }
 
-APICanvasProperties::APICanvasProperties(int width_, int height_, const Display& display)
+APICanvasProperties::APICanvasProperties(int width_, int height_, const DisplayPlace& display)
     : impl(std::make_unique<Impl>()) {
     try {
         if (!platformStartVideo())
             fail(registerFailed);
         const int index = validDisplay(display.handle);
         readScreen(index);
-        openWindow(static_cast<int>(display.area.left) + 10, static_cast<int>(display.area.top) + 10, width_,
-                   height_, index);
+        openWindow(display.areaLeft + 10, display.areaTop + 10, width_, height_, index);
     } catch (...) {
         abandon();
         throw;

@@ -6,7 +6,13 @@
 
 namespace Stimora {
 
-class Display;
+/// The monitor a canvas opens on: the platform's display index (-1 or out of range: the
+/// first), and the top-left corner of its work area in desktop pixels.
+struct DisplayPlace {
+    int handle = -1;
+    int areaLeft = 0;
+    int areaTop = 0;
+};
 
 /// The platform half of a Canvas: the display-mode switch, one top-most borderless window,
 /// a double-buffered OpenGL context swapping at the vertical refresh, the gamma ramp.
@@ -15,11 +21,12 @@ class Display;
 class APICanvasProperties {
 public:
     /// Full screen at the display's current mode.
-    explicit APICanvasProperties(const Display& display);
+    explicit APICanvasProperties(const DisplayPlace& display);
     /// Full screen at the given mode; refreshRate is truncated to whole Hz.
-    APICanvasProperties(int width, int height, int colorDepth, double refreshRate, const Display& display);
+    APICanvasProperties(int width, int height, int colorDepth, double refreshRate,
+                        const DisplayPlace& display);
     /// A window of the given size at the display's work area left + 10, top + 10.
-    APICanvasProperties(int width, int height, const Display& display);
+    APICanvasProperties(int width, int height, const DisplayPlace& display);
     /// A window at the given place and size (desktop pixels).
     APICanvasProperties(int left, int top, int width, int height);
     ~APICanvasProperties();
@@ -75,6 +82,9 @@ public:
     /// the same whole-Hz rate (a rate reported as 0 counts as 60 Hz; a request for 0 takes any).
     static bool acceptsMode(int width, int height, int refreshRate, int modeWidth, int modeHeight,
                             int modeRefreshRate);
+    /// Whether an out-of-range ramp entry becomes 0 rather than an error; installed by the
+    /// colour layer (Color's strict matching). Unset: an error.
+    static bool (*strictRamps)();
     /// Releases every live canvas's platform half (used before the process is ended).
     static void releaseAll();
 

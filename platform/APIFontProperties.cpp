@@ -15,8 +15,7 @@
 #include FT_OUTLINE_H
 
 #include "Platform.h"
-#include "application/Exception.h"
-#include "figures/Font.h"
+#include "base/Exception.h"
 
 namespace Stimora {
 
@@ -279,11 +278,10 @@ void APIFontProperties::release() {
     }
 }
 
-void APIFontProperties::build(const std::u16string& text, const Font& font) {
+void APIFontProperties::build(const std::u16string& text, const std::string& family, int weight,
+                              bool italic) {
     release();
-    const int weight = font.weight == 0 ? 400 : font.weight;
-    const bool italic = (font.style & 0xFF) != 0;
-    const ResolvedFace* resolved = FontLibrary::instance().resolve(Font::utf8(font.face()), weight, italic);
+    const ResolvedFace* resolved = FontLibrary::instance().resolve(family, weight, italic);
     if (!resolved)
         throw Exception(failedToLoad);
     FT_Face face = resolved->face;

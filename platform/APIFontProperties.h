@@ -41,6 +41,8 @@ public:
     /// host's best match for a family that is not installed. A glyph that cannot be outlined
     /// raises a message-only Exception "Failed to load font." and leaves the cache uncached.
     void build(const std::u16string& text, const Font& font);
+    /// The same for a family named in UTF-8, a weight (100..900) and an upright or italic slant.
+    void build(const std::u16string& text, const std::string& family, int weight, bool italic);
     /// Deletes the lists (where they still exist) and frees an owned index array; the cache
     /// is then uncached.
     void release();

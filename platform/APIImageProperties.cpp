@@ -1,7 +1,6 @@
 #include "APIImageProperties.h"
 
 #include "Platform.h"
-#include "figures/Image.h"
 
 #include <GL/gl.h>
 #include <SDL.h>
@@ -55,7 +54,7 @@ bool APIImageProperties::upload(const void* texels, int width, int height, int c
     return true;
 }
 
-void APIImageProperties::warmUp() {
+void APIImageProperties::warmUp(double left, double top, double right, double bottom) {
     if (textureName == 0 || !contextCurrent()) {
         return;
     }
@@ -64,7 +63,6 @@ void APIImageProperties::warmUp() {
     if (auxBuffers < 2) {
         return; // no auxiliary buffer 1 in this context
     }
-    const Rectangle& area = image.getArea();
     glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT);
     glDrawBuffer(GL_AUX1);
     glEnable(GL_TEXTURE_2D);
@@ -72,13 +70,13 @@ void APIImageProperties::warmUp() {
     glColor4d(1.0, 1.0, 1.0, 1.0);
     glBegin(GL_QUADS);
     glTexCoord2d(0.0, 1.0);
-    glVertex2d(area.left, area.top);
+    glVertex2d(left, top);
     glTexCoord2d(1.0, 1.0);
-    glVertex2d(area.right + 1.0, area.top);
+    glVertex2d(right + 1.0, top);
     glTexCoord2d(1.0, 0.0);
-    glVertex2d(area.right + 1.0, area.bottom + 1.0);
+    glVertex2d(right + 1.0, bottom + 1.0);
     glTexCoord2d(0.0, 0.0);
-    glVertex2d(area.left, area.bottom + 1.0);
+    glVertex2d(left, bottom + 1.0);
     glEnd();
     glPopAttrib();
     glDrawBuffer(GL_BACK);

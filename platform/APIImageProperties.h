@@ -24,9 +24,10 @@ public:
     /// first time (or once its set has ended), replaces its contents afterwards. Returns false
     /// while no canvas exists.
     bool upload(const void* texels, int textureWidth, int textureHeight, int components, bool floats);
-    /// Draws the texture once into auxiliary buffer 1 over the image's area (where the context
-    /// has one), so that the driver has it resident before the first frame that needs it.
-    void warmUp();
+    /// Draws the texture once into auxiliary buffer 1 over the image's area, given by its
+    /// inclusive pixel edges (where the context has one), so that the driver has it resident
+    /// before the first frame that needs it.
+    void warmUp(double left, double top, double right, double bottom);
     /// Deletes the texture (where it still exists).
     void deleteTexture();
     /// Whether the texture can be drawn: made, and a canvas of its set is still open.

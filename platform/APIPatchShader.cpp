@@ -1,9 +1,8 @@
 #include "APIPatchShader.h"
 
 #include "Platform.h"
-#include "application/Exception.h"
-#include "display/Color.h"
-#include "figures/ShaderPatch.h"
+#include "base/Exception.h"
+#include "base/ShaderPatch.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -219,14 +218,14 @@ void prepare() {
     objects.tableSampler = gl.getUniformLocation(program, "table");
 }
 
-// The gamma tables as a 256-texel texture, loaded again whenever Color's tables change.
-void bindTable() {
+// The gamma tables as a 256-texel texture, loaded again whenever the tables change.
+void bindTable(const PatchCalibration& calibration) {
     const std::size_t n = 256;
+    const std::size_t given = calibration.tableSize;
     bool same = objects.table != 0 && objects.tableLoaded.size() == 3 * n;
     for (int channel = 0; channel < 3 && same; ++channel)
         for (std::size_t i = 0; i < n && same; ++i)
-            same = i < Color::gammaTable[channel].size() &&
-                   objects.tableLoaded[channel * n + i] == Color::gammaTable[channel][i];
+            same = i < given && objects.tableLoaded[channel * n + i] == calibration.tables[channel][i];
     if (objects.table == 0)
         glGenTextures(1, &objects.table);
     glBindTexture(GL_TEXTURE_1D, objects.table);
@@ -235,9 +234,9 @@ void bindTable() {
     objects.tableLoaded.assign(3 * n, 0.0);
     std::vector<float> texels(3 * n, 0.0f);
     for (int channel = 0; channel < 3; ++channel)
-        for (std::size_t i = 0; i < n && i < Color::gammaTable[channel].size(); ++i) {
-            objects.tableLoaded[channel * n + i] = Color::gammaTable[channel][i];
-            texels[i * 3 + channel] = static_cast<float>(Color::gammaTable[channel][i]);
+        for (std::size_t i = 0; i < n && i < given; ++i) {
+            objects.tableLoaded[channel * n + i] = calibration.tables[channel][i];
+            texels[i * 3 + channel] = static_cast<float>(calibration.tables[channel][i]);
         }
     const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
     const bool floats =
@@ -305,43 +304,16 @@ void APIPatchShader::require() {
     gl = e;
 }
 
-void APIPatchShader::draw(const ShaderPatch* patches, std::size_t count) {
-    int mode = 0;
-    double inverse[3] = {1.0, 1.0, 1.0};
-    switch (Color::calibrationMode) {
-    case Color::noCalibration:
-    case Color::gammaValueHardware:
-    case Color::gammaTableHardware:
-        break; // the display's ramp calibrates; values pass through as Color's do
-    case Color::gammaValueSoftware:
-        mode = 1;
-        for (int k = 0; k < 3; ++k)
-            inverse[k] = Color::inverseGamma[k];
-        break;
-    case Color::gammaTableSoftware:
-        mode = 2;
-        break;
-    case Color::bitsPlusPlus:
-        mode = 3;
-        inverse[0] = Color::inverseGamma[0];
-        break;
-    default:
-        fail("Shader-drawn patches cannot reproduce colour calibration mode " +
-             std::to_string(Color::calibrationMode) + ".");
-    }
-    if (Color::strictMatch) {
-        // The darkest and lightest levels must pass Color's check, as they would on the CPU.
-        for (std::size_t i = 0; i < count; ++i) {
-            Color::check(patches[i].mean * (1.0 - patches[i].contrast));
-            Color::check(patches[i].mean * (1.0 + patches[i].contrast));
-        }
-    }
+void APIPatchShader::draw(const ShaderPatch* patches, std::size_t count,
+                          const PatchCalibration& calibration) {
     require();
     if (count == 0)
         return;
     prepare();
+    const int mode = calibration.mode;
+    const double* inverse = calibration.inverse;
     if (mode == 2)
-        bindTable();
+        bindTable(calibration);
 
     const std::size_t needed = count * 4 * floatsPerVertex;
     if (vertices.size() < needed)

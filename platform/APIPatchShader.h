@@ -6,6 +6,17 @@ namespace Stimora {
 
 struct ShaderPatch;
 
+/// How the shader turns a requested intensity into the value sent, filled by the canvas from
+/// the colour calibration in force: 0 passes values through (no calibration, or the display's
+/// ramp), 1 raises them to inverse (software gamma), 2 looks them up in the three 256-entry
+/// tables, 3 encodes them for a Bits++ processor with inverse[0].
+struct PatchCalibration {
+    int mode = 0;
+    double inverse[3] = {1.0, 1.0, 1.0};
+    const double* tables[3] = {nullptr, nullptr, nullptr};
+    std::size_t tableSize = 0;
+};
+
 /// The platform half of the shader-drawn gratings and Gabor patches: one GLSL 1.20 program
 /// and one gamma-table texture per set of objects the live canvases share. The program
 /// applies the calibration that Color applies, so the pixels sent equal what a Color of the
@@ -15,10 +26,10 @@ public:
     /// Raises an Exception naming what the current OpenGL context lacks (OpenGL 2.1, GLSL
     /// 1.20, an entry point) for shader-drawn patches; does nothing without a current context.
     static void require();
-    /// Draws count patches with one draw call in the current context, calibrated for the
-    /// current Color mode (an Exception for a mode the shader cannot reproduce). The caller
-    /// saves and restores the fixed-function state; the program is unbound afterwards.
-    static void draw(const ShaderPatch* patches, std::size_t count);
+    /// Draws count patches with one draw call in the current context, calibrated as given.
+    /// The caller saves and restores the fixed-function state; the program is unbound
+    /// afterwards.
+    static void draw(const ShaderPatch* patches, std::size_t count, const PatchCalibration& calibration);
 };
 
 } // namespace Stimora

@@ -4,7 +4,9 @@
 // SDL or any other host library; platform/README.md lists what a platform must provide.
 
 #include <cstdint>
+#include <ctime>
 #include <string>
+#include <vector>
 
 namespace Stimora {
 
@@ -13,6 +15,17 @@ namespace Stimora {
 std::int64_t platformCounter();
 /// Ticks per second of that counter; 0 where the host has none.
 std::int64_t platformCounterFrequency();
+/// The counter through a source tests may replace (a fake clock): what the framework's Clock
+/// reads and stamps input with.
+std::int64_t platformClockCounter();
+/// Replaces that source; null restores platformCounter.
+void platformSetClockCounter(std::int64_t (*source)());
+/// The calendar time in whole seconds (time()), through a source tests may replace.
+std::time_t platformCalendarTime();
+/// Replaces that source; null restores time().
+void platformSetCalendarTime(std::time_t (*source)());
+/// The calendar time as local broken-down time.
+std::tm platformLocalCalendarTime();
 /// Returns once the counter reaches target. Reads the window system about every quarter
 /// millisecond meanwhile (platformSampleInput). With rest, sleeps in short slices until
 /// about a millisecond before target and spins only for the rest.
@@ -41,6 +54,18 @@ std::string platformDocumentsDirectory();
 /// error as well; where no display can show a box, standard error is all there is.
 /// Never blocks an automated run (STIMORA_NO_MESSAGE_BOX set, or no display).
 void platformMessageBox(const std::string& title, const std::string& text);
+
+// ---- displays
+/// One monitor as the host reports it (desktop pixels).
+struct PlatformDisplay {
+    int width = 0, height = 0;
+    int colorDepth = 0;       ///< bits per pixel of the current mode
+    double refreshRate = 0.0; ///< Hz; 0 where the host does not know
+    std::string name;
+    int workLeft = 0, workTop = 0, workWidth = 0, workHeight = 0; ///< the work area
+};
+/// Every monitor, in the host's order (its display index); empty where video cannot start.
+std::vector<PlatformDisplay> platformDisplays();
 
 // ---- OpenGL objects
 /// The set of OpenGL objects (textures, display lists) that the contexts of all live

@@ -14,7 +14,6 @@
 #include "Platform.h"
 #include "PlatformTesting.h"
 #include "PlatformVideo.h"
-#include "devices/Clock.h"
 
 namespace Stimora {
 
@@ -276,7 +275,7 @@ int SDLCALL stampTransition(void*, SDL_Event* event) {
         const KeyCodes codes = codesOf(event->key.keysym.scancode);
         if (event->key.repeat != 0 || codes.own == 0)
             break; // auto-repeat is no transition
-        transition.counter = Clock::counterNow();
+        transition.counter = platformClockCounter();
         transition.code = codes.own;
         transition.sharedCode = codes.shared;
         transition.down = event->type == SDL_KEYDOWN;
@@ -287,7 +286,7 @@ int SDLCALL stampTransition(void*, SDL_Event* event) {
     case SDL_MOUSEBUTTONUP: {
         if (InputStamper::running() && event->button.windowID != 0)
             break;
-        transition.counter = Clock::counterNow();
+        transition.counter = platformClockCounter();
         transition.code = frameworkButton(event->button.button);
         if (transition.code < 0)
             break;

@@ -195,4 +195,32 @@ void platformMessageBox(const std::string& title, const std::string& text) {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), text.c_str(), nullptr);
 }
 
+namespace {
+std::int64_t (*clockCounter)() = nullptr;
+std::time_t (*calendarSource)() = nullptr;
+} // namespace
+
+std::int64_t platformClockCounter() {
+    return clockCounter != nullptr ? clockCounter() : platformCounter();
+}
+
+void platformSetClockCounter(std::int64_t (*source)()) {
+    clockCounter = source;
+}
+
+std::time_t platformCalendarTime() {
+    return calendarSource != nullptr ? calendarSource() : std::time(nullptr);
+}
+
+void platformSetCalendarTime(std::time_t (*source)()) {
+    calendarSource = source;
+}
+
+std::tm platformLocalCalendarTime() {
+    const std::time_t now = platformCalendarTime();
+    std::tm local{};
+    localtime_r(&now, &local);
+    return local;
+}
+
 } // namespace Stimora

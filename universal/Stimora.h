@@ -2,15 +2,18 @@
 
 // The whole framework for an experiment: include this one header.
 
+#include "base/Exception.h"
+#include "base/Point.h"
+#include "base/Rounding.h"
+#include "base/ShaderPatch.h"
+
 #include "application/ApplicationRecord.h"
-#include "application/Exception.h"
 #include "application/StartUp.h"
 
 #include "experiment/Adaptive.h"
 #include "experiment/Constant.h"
 #include "experiment/Demo.h"
 #include "experiment/ExperimentalMethod.h"
-#include "experiment/Interval.h"
 #include "experiment/ProcedureHost.h"
 #include "experiment/Quest.h"
 #include "experiment/QuestPosterior.h"
@@ -20,9 +23,11 @@
 #include "experiment/VariableConsole.h"
 #include "experiment/VariableInstance.h"
 #include "experiment/VariableList.h"
+#include "math/Interval.h"
 
 #include "display/Canvas.h"
 #include "display/Color.h"
+#include "display/Display.h"
 #include "display/Drawable.h"
 #include "display/DrawableDummy.h"
 #include "display/FrameLog.h"
@@ -41,12 +46,10 @@
 #include "figures/Letters.h"
 #include "figures/Line.h"
 #include "figures/PatchBatch.h"
-#include "figures/Point.h"
 #include "figures/Polygon.h"
 #include "figures/ProceduralGabor.h"
 #include "figures/QuickGabor.h"
 #include "figures/Rectangle.h"
-#include "figures/ShaderPatch.h"
 #include "figures/Shape.h"
 #include "figures/Stroke.h"
 
@@ -57,11 +60,10 @@
 #include "math/Matrix.h"
 #include "math/MatrixExpression.h"
 #include "math/Random.h"
-#include "math/Rounding.h"
 
+#include "figures/PNG_BRIDGE.h"
 #include "file/File.h"
 #include "file/IMAGE_FORMAT.h"
-#include "file/PNG_BRIDGE.h"
 #include "file/Paths.h"
 
 // Result analysis (link Stimora::analysis): fits, figures, result files and frame logs read back.
@@ -71,6 +73,3 @@
 #include "analysis/PsychometricData.h"
 #include "analysis/PsychometricFit.h"
 #include "analysis/ResultTable.h"
-
-#include "Display.h"
-#include "Platform.h"

@@ -1,5 +1,5 @@
 #include "analysis/PsychometricFit.h"
-#include "application/Exception.h"
+#include "base/Exception.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 
 #include "CanvasFixture.h"
 #include "MovingBarRoutine.h"
+#include "Platform.h"
 
 #include <Stimora.h>
 

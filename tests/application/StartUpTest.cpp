@@ -1,6 +1,6 @@
 #include "application/StartUp.h"
 #include "application/ApplicationRecord.h"
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "devices/Clock.h"
 #include "file/Paths.h"
 #include "math/Random.h"

@@ -1,5 +1,5 @@
 #include "devices/Clock.h"
-#include "application/Exception.h"
+#include "base/Exception.h"
 
 #include <gtest/gtest.h>
 

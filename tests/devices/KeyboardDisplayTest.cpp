@@ -10,9 +10,9 @@
 #include <string>
 
 #include "APICanvasProperties.h"
-#include "Display.h"
 #include "devices/Keyboard.h"
 #include "devices/Mouse.h"
+#include "display/Display.h"
 
 using namespace Stimora;
 

@@ -7,8 +7,9 @@
 #include <limits>
 #include <string>
 
+#include "Platform.h"
 #include "PlatformTesting.h"
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "devices/Keyboard.h"
 #include "devices/Mouse.h"
 

@@ -5,9 +5,10 @@
 #include <memory>
 #include <vector>
 
-#include "Display.h"
-#include "application/Exception.h"
+#include "APIImageProperties.h"
+#include "base/Exception.h"
 #include "devices/Mouse.h"
+#include "display/Display.h"
 #include "display/DrawableDummy.h"
 #include "figures/Colored.h"
 #include "figures/Group.h"

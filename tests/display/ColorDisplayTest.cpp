@@ -5,7 +5,7 @@
 
 #include "CanvasFixture.h"
 #include "FreshCalibration.h"
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "display/Canvas.h"
 #include "display/Color.h"
 

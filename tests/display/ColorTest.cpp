@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "display/Canvas.h"
 #include "display/Color.h"
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "devices/Clock.h"
 #include "devices/Mouse.h"
 

@@ -3,7 +3,7 @@
 
 #include "CanvasFixture.h"
 
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "devices/Keyboard.h"
 #include "devices/Mouse.h"
 #include "display/Color.h"

@@ -1,6 +1,6 @@
 #include "experiment/Constant.h"
 
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "devices/Clock.h"
 #include "experiment/VariableInstance.h"
 #include "file/Paths.h"

@@ -2,6 +2,7 @@
 // bar colours, texts, and its key and mouse handling driven by queued input events.
 
 #include "CanvasFixture.h"
+#include "Platform.h"
 
 #include <algorithm>
 #include <memory>

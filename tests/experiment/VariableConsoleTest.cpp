@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "Platform.h"
 #include "PlatformTesting.h"
 #include "devices/Keyboard.h"
 #include "experiment/VariableConsole.h"

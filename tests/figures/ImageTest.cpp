@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "figures/Image.h"
 #include "math/Matrix.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "APIFontProperties.h"
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "figures/Colored.h"
 #include "figures/Letters.h"
 #include "figures/Rectangle.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "APIFontProperties.h"
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "display/Color.h"
 #include "figures/Colored.h"
 #include "figures/Font.h"

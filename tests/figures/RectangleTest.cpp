@@ -4,7 +4,7 @@
 #include <string>
 #include <type_traits>
 
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "display/Color.h"
 #include "display/Drawable.h"
 #include "figures/Ellipse.h"

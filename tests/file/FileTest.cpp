@@ -1,5 +1,5 @@
 #include "file/File.h"
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "file/Paths.h"
 
 #include <gtest/gtest.h>

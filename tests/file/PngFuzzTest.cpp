@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "PngTestFiles.h"
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "figures/Image.h"
 
 using namespace Stimora;

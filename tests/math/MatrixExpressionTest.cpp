@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "application/Exception.h"
-#include "experiment/Interval.h"
+#include "base/Exception.h"
+#include "math/Interval.h"
 #include "math/Matrix.h"
 #include "math/MatrixExpression.h"
 

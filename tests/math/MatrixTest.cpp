@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "application/Exception.h"
-#include "experiment/Interval.h"
+#include "base/Exception.h"
+#include "math/Interval.h"
 #include "math/Matrix.h"
 
 #include "ExpectException.h"

@@ -1,5 +1,5 @@
 #include "math/Random.h"
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "devices/Clock.h"
 #include "math/Matrix.h"
 

@@ -16,13 +16,14 @@
 #include <vector>
 
 #include "APICanvasProperties.h"
-#include "Display.h"
+#include "Platform.h"
 #include "PlatformTesting.h"
 #include "PlatformVideo.h"
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "devices/Keyboard.h"
 #include "devices/Mouse.h"
 #include "display/Color.h"
+#include "display/Display.h"
 
 using namespace Stimora;
 

@@ -17,9 +17,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "Display.h"
 #include "application/StartUp.h"
 #include "display/Canvas.h"
+#include "display/Display.h"
 #include "figures/Rectangle.h"
 
 // Last: Xlib's macros (None, Status) would clash with the names above.

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "Display.h"
+#include "display/Display.h"
 #include "figures/Image.h"
 #include "figures/Rectangle.h"
 

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "application/Exception.h"
+#include "base/Exception.h"
 
 namespace Stimora::Testing {
 

@@ -4,9 +4,9 @@
 
 #include <gmock/gmock.h>
 
+#include "base/Point.h"
 #include "display/Color.h"
 #include "display/Drawable.h"
-#include "figures/Point.h"
 #include "figures/Stroke.h"
 
 namespace Stimora::Testing {

@@ -9,7 +9,7 @@
 #include "analysis/PsychometricData.h"
 #include "analysis/PsychometricFit.h"
 #include "analysis/ResultTable.h"
-#include "application/Exception.h"
+#include "base/Exception.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,6 +1,6 @@
 #include "analysis/Chart.h"
 
-#include "application/Exception.h"
+#include "base/Exception.h"
 
 #include <cairo-pdf.h>
 #include <cairo-svg.h>

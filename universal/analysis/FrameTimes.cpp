@@ -1,7 +1,7 @@
 #include "analysis/FrameTimes.h"
 
 #include "analysis/ResultTable.h"
-#include "application/Exception.h"
+#include "base/Exception.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,7 @@
 #include "analysis/PsychometricData.h"
 
 #include "analysis/ResultTable.h"
-#include "application/Exception.h"
+#include "base/Exception.h"
 
 #include <map>
 #include <typeinfo>

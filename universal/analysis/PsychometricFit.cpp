@@ -1,6 +1,6 @@
 #include "analysis/PsychometricFit.h"
 
-#include "application/Exception.h"
+#include "base/Exception.h"
 
 #include <nlopt.h>
 

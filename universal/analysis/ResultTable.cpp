@@ -1,6 +1,6 @@
 #include "analysis/ResultTable.h"
 
-#include "application/Exception.h"
+#include "base/Exception.h"
 
 #include <cerrno>
 #include <cmath>

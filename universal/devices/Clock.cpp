@@ -1,16 +1,14 @@
 #include "devices/Clock.h"
 
 #include "Platform.h"
-#include "application/Exception.h"
+#include "base/Exception.h"
 
 namespace Stimora {
 
 namespace {
 
 std::int64_t tickRate_ = 0;
-std::int64_t (*counterSource_)() = nullptr;
 std::int64_t (*frequencySource_)() = nullptr;
-std::time_t (*calendarSource_)() = nullptr;
 
 std::int64_t counterFrequency() {
     return frequencySource_ ? frequencySource_() : platformCounterFrequency();
@@ -27,7 +25,7 @@ std::int64_t wrapSub(std::int64_t a, std::int64_t b) {
 } // namespace
 
 std::int64_t Clock::counterNow() {
-    return counterSource_ ? counterSource_() : platformCounter();
+    return platformClockCounter();
 }
 
 Clock& Clock::update() {
@@ -78,7 +76,7 @@ void Clock::setTickRate(std::int64_t ticksPerMillisecond) {
     tickRate_ = ticksPerMillisecond;
 }
 void Clock::setCounterSource(std::int64_t (*source)()) {
-    counterSource_ = source;
+    platformSetClockCounter(source);
 }
 void Clock::setFrequencySource(std::int64_t (*source)()) {
     frequencySource_ = source;
@@ -90,19 +88,15 @@ std::int64_t nowMilliseconds() {
 }
 
 std::time_t calendarTime() {
-    return calendarSource_ ? calendarSource_() : std::time(nullptr);
+    return platformCalendarTime();
 }
 
 std::tm localCalendarTime() {
-    const std::time_t now = calendarTime();
-    std::tm local{};
-    if (const std::tm* converted = std::localtime(&now))
-        local = *converted;
-    return local;
+    return platformLocalCalendarTime();
 }
 
 void setCalendarTimeSource(std::time_t (*source)()) {
-    calendarSource_ = source;
+    platformSetCalendarTime(source);
 }
 
 } // namespace Stimora

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "Platform.h"
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "devices/Mouse.h"
 
 namespace Stimora {

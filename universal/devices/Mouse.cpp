@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "Platform.h"
-#include "application/Exception.h"
+#include "base/Exception.h"
 
 namespace Stimora {
 

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
+#include "base/Point.h"
 #include "devices/Keyboard.h"
-#include "figures/Point.h"
 
 namespace Stimora {
 

@@ -11,9 +11,11 @@
 #include "APICanvasProperties.h"
 #include "APIFontProperties.h"
 #include "APIImageProperties.h"
-#include "application/Exception.h"
+#include "base/Exception.h"
+#include "base/Rounding.h"
 #include "devices/Mouse.h"
 #include "display/CanvasInternal.h"
+#include "display/Display.h"
 #include "display/DrawableDummy.h"
 #include "display/RasterGlyphs.h"
 #include "figures/Colored.h"
@@ -25,7 +27,6 @@
 #include "figures/Polygon.h"
 #include "figures/Rectangle.h"
 #include "figures/Stroke.h"
-#include "math/Rounding.h"
 
 namespace Stimora {
 
@@ -73,6 +74,22 @@ void setClearColorFloat(const Color& c) {
                  static_cast<GLclampf>(c.a));
 }
 
+// Color's hardware calibration goes onto the current canvas's display.
+template <class Load> bool onCurrentCanvas(Load load) {
+    Canvas* canvas = currentCanvas();
+    if (canvas == nullptr)
+        return false;
+    load(*canvas);
+    return true;
+}
+bool loadGammaValues(double r, double g, double b) {
+    return onCurrentCanvas([&](Canvas& canvas) { canvas.setGammaValue(r, g, b); });
+}
+bool loadGammaTables(const std::vector<double>& r, const std::vector<double>& g,
+                     const std::vector<double>& b) {
+    return onCurrentCanvas([&](Canvas& canvas) { canvas.setGammaTable(r, g, b); });
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- construction
@@ -80,7 +97,9 @@ void setClearColorFloat(const Color& c) {
 Canvas::Canvas()
     : frameStatistics(statistics), backgroundColor(Color::black), progressGray(0.5, 0.5, 0.5, 1.0),
       progressBarColor(0.0, 0.0, 1.0, 1.0), progressBackColor(0.25, 0.25, 0.25, 1.0),
-      progressMagenta(1.0, 0.0, 1.0, 1.0) {}
+      progressMagenta(1.0, 0.0, 1.0, 1.0) {
+    Color::installHardwareGamma({loadGammaValues, loadGammaTables});
+}
 
 Canvas::Canvas(int mode, const Display& display) : Canvas() {
     set(mode, display);

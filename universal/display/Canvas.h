@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "base/Point.h"
 #include "devices/Clock.h"
 #include "display/Color.h"
 #include "display/Drawable.h"
 #include "display/FrameLog.h"
-#include "figures/Point.h"
 #include "figures/Rectangle.h"
 
 namespace Stimora {
@@ -230,7 +230,7 @@ public:
                           const std::vector<double>& b);
 
     /// Builds (on) or releases (off) the glyph cache of letters in this canvas's context.
-    Canvas& cacheLetters(Letters& letters, bool on);
+    Canvas& cacheLetters(Letters& letters, bool on) override;
 
     // ---- drawing (Drawable slots)
 
@@ -267,7 +267,7 @@ public:
     /// Draws count shader-computed gratings or Gabor patches in one draw call, calibrated as
     /// Color calibrates; raises an Exception where the graphics card or the calibration mode
     /// does not allow it.
-    Canvas& patches(const ShaderPatch* patches, std::size_t count);
+    Canvas& patches(const ShaderPatch* patches, std::size_t count) override;
 
     // ---- further drawing operations
 

@@ -15,7 +15,8 @@
 #include "APIFontProperties.h"
 #include "APIImageProperties.h"
 #include "Platform.h"
-#include "application/Exception.h"
+#include "base/Exception.h"
+#include "base/Rounding.h"
 #include "devices/Mouse.h"
 #include "display/CanvasInternal.h"
 #include "display/DrawableDummy.h"
@@ -27,7 +28,6 @@
 #include "figures/Polygon.h"
 #include "figures/Rectangle.h"
 #include "figures/Stroke.h"
-#include "math/Rounding.h"
 
 namespace Stimora {
 

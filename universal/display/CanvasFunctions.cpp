@@ -13,7 +13,8 @@
 #include "APICanvasProperties.h"
 #include "APIFontProperties.h"
 #include "APIImageProperties.h"
-#include "application/Exception.h"
+#include "base/Exception.h"
+#include "base/Rounding.h"
 #include "devices/Mouse.h"
 #include "display/CanvasInternal.h"
 #include "display/DrawableDummy.h"
@@ -25,7 +26,6 @@
 #include "figures/Polygon.h"
 #include "figures/Rectangle.h"
 #include "figures/Stroke.h"
-#include "math/Rounding.h"
 
 namespace Stimora {
 

@@ -15,7 +15,9 @@
 #include "APIFontProperties.h"
 #include "APIImageProperties.h"
 #include "APIPatchShader.h"
-#include "application/Exception.h"
+#include "base/Exception.h"
+#include "base/Rounding.h"
+#include "base/ShaderPatch.h"
 #include "devices/Mouse.h"
 #include "display/CanvasInternal.h"
 #include "display/DrawableDummy.h"
@@ -27,7 +29,6 @@
 #include "figures/Polygon.h"
 #include "figures/Rectangle.h"
 #include "figures/Stroke.h"
-#include "math/Rounding.h"
 
 namespace Stimora {
 
@@ -504,10 +505,46 @@ Canvas& Canvas::image(Image& picture, double x, double y) {
     glPopAttrib();
     return *this;
 }
+// The shader reproduces Color's calibration: the canvas hands it the mode and its numbers.
 Canvas& Canvas::patches(const ShaderPatch* list, std::size_t count) {
     activate();
+    PatchCalibration calibration;
+    switch (Color::calibrationMode) {
+    case Color::noCalibration:
+    case Color::gammaValueHardware:
+    case Color::gammaTableHardware:
+        break; // the display's ramp calibrates; values pass through as Color's do
+    case Color::gammaValueSoftware:
+        calibration.mode = 1;
+        for (int k = 0; k < 3; ++k)
+            calibration.inverse[k] = Color::inverseGamma[k];
+        break;
+    case Color::gammaTableSoftware:
+        calibration.mode = 2;
+        calibration.tableSize = Color::gammaTable[0].size();
+        for (int k = 0; k < 3; ++k) {
+            calibration.tables[k] = Color::gammaTable[k].data();
+            calibration.tableSize = std::min(calibration.tableSize, Color::gammaTable[k].size());
+        }
+        break;
+    case Color::bitsPlusPlus:
+        calibration.mode = 3;
+        calibration.inverse[0] = Color::inverseGamma[0];
+        break;
+    default:
+        throw Exception(typeid(APIPatchShader), "API ERROR",
+                        "Shader-drawn patches cannot reproduce colour calibration mode " +
+                            std::to_string(Color::calibrationMode) + ".");
+    }
+    if (Color::strictMatch) {
+        // The darkest and lightest levels must pass Color's check, as they would on the CPU.
+        for (std::size_t i = 0; i < count; ++i) {
+            Color::check(list[i].mean * (1.0 - list[i].contrast));
+            Color::check(list[i].mean * (1.0 + list[i].contrast));
+        }
+    }
     SavedState saved(false);
-    APIPatchShader::draw(list, count);
+    APIPatchShader::draw(list, count, calibration);
     return *this;
 }
 

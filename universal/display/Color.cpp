@@ -4,9 +4,9 @@
 #include <iterator>
 #include <typeinfo>
 
-#include "application/Exception.h"
-#include "display/Canvas.h"
-#include "math/Rounding.h"
+#include "APICanvasProperties.h"
+#include "base/Exception.h"
+#include "base/Rounding.h"
 
 namespace Stimora {
 
@@ -113,30 +113,33 @@ void install(Setter s, Getter g) {
     getter = g;
 }
 
-// Loads a ramp into the display through the current canvas. False where there is no canvas
-// or the platform refuses the ramp; the caller then calibrates in software.
+// The platform's ramps follow strict matching: an out-of-range entry becomes 0 there too.
+[[maybe_unused]] const bool strictRampsInstalled = (
+    APICanvasProperties::strictRamps = [] { return Color::strictMatch; }, true);
+
+Color::HardwareGamma hardwareGamma;
+
+// Loads a ramp into the display through the canvas layer's loader. False where there is none
+// (no canvas) or the platform refuses the ramp; the caller then calibrates in software.
 template <class Load> bool loadHardware(Load load) {
-    Canvas* canvas = currentCanvas();
-    if (canvas == nullptr)
-        return false;
     try {
-        load(*canvas);
+        return load();
     } catch (const Exception&) {
         return false;
     } catch (Exception* e) {
         delete e;
         return false;
     }
-    return true;
 }
 
 bool loadHardwareGamma(double r, double g, double b) {
-    return loadHardware([&](Canvas& canvas) { canvas.setGammaValue(r, g, b); });
+    return loadHardware([&] { return hardwareGamma.values != nullptr && hardwareGamma.values(r, g, b); });
 }
 
 bool loadHardwareTables(const std::vector<double>& red, const std::vector<double>& green,
                         const std::vector<double>& blue) {
-    return loadHardware([&](Canvas& canvas) { canvas.setGammaTable(red, green, blue); });
+    return loadHardware(
+        [&] { return hardwareGamma.tables != nullptr && hardwareGamma.tables(red, green, blue); });
 }
 
 void failHardware() {
@@ -388,6 +391,10 @@ void Color::resetCalibration() {
     tableSize = 256;
     preferSoftware = false;
     gray = Color(raw, 0.5, 0.5, 0.5, 1.0);
+}
+
+void Color::installHardwareGamma(const HardwareGamma& loader) {
+    hardwareGamma = loader;
 }
 
 } // namespace Stimora

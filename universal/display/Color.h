@@ -90,6 +90,16 @@ public:
 
     /// Calibrates by gamma values; mode is gammaValueHardware, gammaValueSoftware or bitsPlusPlus.
     static void setGammaValue(double r, double g, double b, int32_t mode);
+    /// Where hardware ramps go. The canvas installs loaders that put a ramp on the current
+    /// canvas's display and say whether it took; until then (no canvas) none loads, and
+    /// calibration falls back to software.
+    struct HardwareGamma {
+        bool (*values)(double r, double g, double b) = nullptr;
+        bool (*tables)(const std::vector<double>& red, const std::vector<double>& green,
+                       const std::vector<double>& blue) = nullptr;
+    };
+    /// Installs the hardware ramp loaders (the canvas does, when it opens).
+    static void installHardwareGamma(const HardwareGamma& loader);
     /// Calibrates by tables; lists of other lengths than 256 are resampled linearly.
     static void setGammaTable(const std::vector<double>& red, const std::vector<double>& green,
                               const std::vector<double>& blue);

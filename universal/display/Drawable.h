@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 namespace Stimora {
 
 struct Point;
@@ -12,6 +14,7 @@ class Polygon;
 class Group;
 class Image;
 class Letters;
+struct ShaderPatch;
 
 /// The abstract drawing target. Figures hand themselves to one of these operations;
 /// Canvas implements them with OpenGL, DrawableDummy refuses them before a canvas exists.
@@ -38,6 +41,12 @@ public:
     virtual Drawable& image(Image& image, double x, double y) = 0;
     virtual Drawable& image(Image& image) = 0;
     virtual Drawable& letters(Letters& letters, const Color& color) = 0;
+    /// Draws count shader-computed gratings or Gabor patches in one call. Only a target with a
+    /// graphics card behind it can; this default refuses, as drawing before a canvas does.
+    virtual Drawable& patches(const ShaderPatch* patches, std::size_t count);
+    /// Keeps (on) or frees the glyph outlines of letters in this target's graphics context.
+    /// Nothing for a target that keeps none.
+    virtual Drawable& cacheLetters(Letters& letters, bool on);
 };
 
 /// The default drawing target: the DrawableDummy until the first canvas initialises,

@@ -1,7 +1,7 @@
 #include "display/DrawableDummy.h"
 
-#include "application/Exception.h"
-#include "figures/Point.h"
+#include "base/Exception.h"
+#include "base/Point.h"
 
 namespace Stimora {
 

@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "file/Paths.h"
 
 namespace Stimora {

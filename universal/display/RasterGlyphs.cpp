@@ -1,5 +1,6 @@
 #include "display/RasterGlyphs.h"
 
+#include "APIImageProperties.h"
 #include "display/Color.h"
 #include "figures/Image.h"
 

@@ -1,6 +1,6 @@
 #include "experiment/Adaptive.h"
 
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "math/Random.h"
 
 #include <limits>

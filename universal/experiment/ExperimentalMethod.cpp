@@ -1,6 +1,6 @@
 #include "experiment/ExperimentalMethod.h"
 
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "devices/Keyboard.h"
 #include "display/Canvas.h"
 #include "display/Color.h"

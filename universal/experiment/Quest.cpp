@@ -1,6 +1,6 @@
 #include "experiment/Quest.h"
 
-#include "application/Exception.h"
+#include "base/Exception.h"
 
 #include <algorithm>
 #include <sstream>

@@ -1,6 +1,6 @@
 #include "experiment/QuestPosterior.h"
 
-#include "application/Exception.h"
+#include "base/Exception.h"
 
 #include <algorithm>
 #include <cmath>

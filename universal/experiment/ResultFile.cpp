@@ -1,6 +1,6 @@
 #include "experiment/ResultFile.h"
 
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "file/Paths.h"
 
 #include <cstdio>

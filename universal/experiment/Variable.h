@@ -1,6 +1,6 @@
 #pragma once
 
-#include "experiment/Interval.h"
+#include "math/Interval.h"
 
 #include <ostream>
 #include <string>

@@ -1,6 +1,6 @@
 #include "experiment/VariableInstance.h"
 
-#include "math/Rounding.h"
+#include "base/Rounding.h"
 
 #include <algorithm>
 #include <climits>

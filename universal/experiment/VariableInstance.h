@@ -1,7 +1,7 @@
 #pragma once
 
-#include "experiment/Interval.h"
 #include "experiment/Variable.h"
+#include "math/Interval.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Point.h"
 #include "display/Drawable.h"
-#include "figures/Point.h"
 
 namespace Stimora {
 

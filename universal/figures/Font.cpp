@@ -1,5 +1,7 @@
 #include "figures/Font.h"
 
+#include "APIFontProperties.h"
+
 namespace Stimora {
 
 namespace {
@@ -141,6 +143,11 @@ std::string Font::utf8(const std::u16string& text) {
         appendUtf8(out, c);
     }
     return out;
+}
+
+// The platform half outlines glyphs by family name, weight and slant; a Font says which.
+void APIFontProperties::build(const std::u16string& text, const Font& font) {
+    build(text, Font::utf8(font.face()), font.weight == 0 ? 400 : font.weight, (font.style & 0xFF) != 0);
 }
 
 } // namespace Stimora

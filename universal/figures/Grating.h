@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/ShaderPatch.h"
 #include "figures/Angle.h"
 #include "figures/Figure.h"
 #include "figures/Length.h"
-#include "figures/ShaderPatch.h"
 
 namespace Stimora {
 namespace StimulusTemplate {

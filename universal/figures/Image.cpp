@@ -1,5 +1,7 @@
 #include "figures/Image.h"
 
+#include "APIImageProperties.h"
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -10,12 +12,12 @@
 #include <type_traits>
 #include <typeinfo>
 
-#include "application/Exception.h"
+#include "base/Exception.h"
+#include "base/Rounding.h"
 #include "display/Drawable.h"
-#include "file/PNG_BRIDGE.h"
+#include "figures/PNG_BRIDGE.h"
 #include "file/Paths.h"
 #include "math/Matrix.h"
-#include "math/Rounding.h"
 
 namespace Stimora {
 
@@ -751,7 +753,7 @@ Image& Image::cache(bool on) {
         throw new Exception("Canvas-dependent function was called before the instantiation of Canvas.");
     }
     cached = true;
-    api->warmUp();
+    api->warmUp(area.left, area.top, area.right, area.bottom);
     return *this;
 }
 

@@ -5,12 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "APIImageProperties.h"
 #include "display/Color.h"
 #include "figures/Figure.h"
 #include "figures/Rectangle.h"
 
 namespace Stimora {
+
+class APIImageProperties;
 
 class Matrix;
 

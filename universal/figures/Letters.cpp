@@ -1,8 +1,8 @@
 #include "figures/Letters.h"
 
 #include "APIFontProperties.h"
-#include "display/Canvas.h"
 #include "display/Color.h"
+#include "display/Drawable.h"
 #include "figures/Stroke.h"
 
 namespace Stimora {
@@ -54,8 +54,7 @@ Letters& Letters::operator=(const Letters& other) {
 }
 
 Letters::~Letters() {
-    if (Canvas* canvas = isCanvasTarget())
-        canvas->cacheLetters(*this, false);
+    defaultTarget().cacheLetters(*this, false);
 }
 
 Font& Letters::getFont() {
@@ -88,8 +87,7 @@ Letters& Letters::setString(const wchar_t* string_, bool on) {
 }
 
 Letters& Letters::cache(bool on) {
-    if (Canvas* canvas = isCanvasTarget())
-        canvas->cacheLetters(*this, on);
+    defaultTarget().cacheLetters(*this, on);
     return *this;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Point.h"
 #include "figures/FigureDatum.h"
-#include "figures/Point.h"
 #include "figures/Shape.h"
 
 namespace Stimora {

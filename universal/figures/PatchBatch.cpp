@@ -1,7 +1,6 @@
 #include "figures/PatchBatch.h"
 
-#include "display/Canvas.h"
-#include "display/DrawableDummy.h"
+#include "display/Drawable.h"
 
 namespace Stimora {
 namespace StimulusTemplate {
@@ -21,10 +20,7 @@ PatchBatch& PatchBatch::draw(Drawable& target) {
 }
 
 void PatchBatch::draw(const ShaderPatch* patches, std::size_t count, Drawable& target) {
-    auto* canvas = dynamic_cast<Canvas*>(&target);
-    if (canvas == nullptr)
-        DrawableDummy::instance().refuse(); // only a canvas has a graphics card to ask
-    canvas->patches(patches, count);
+    target.patches(patches, count);
 }
 
 } // namespace StimulusTemplate

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "base/ShaderPatch.h"
 #include "display/Drawable.h"
-#include "figures/ShaderPatch.h"
 
 namespace Stimora {
 namespace StimulusTemplate {

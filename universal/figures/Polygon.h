@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "base/Point.h"
 #include "figures/FigureDatum.h"
-#include "figures/Point.h"
 #include "figures/Shape.h"
 
 namespace Stimora {

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/ShaderPatch.h"
 #include "figures/Gabor.h"
-#include "figures/ShaderPatch.h"
 
 namespace Stimora {
 namespace StimulusTemplate {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <typeinfo>
 
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "display/Drawable.h"
 #include "figures/Stroke.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Point.h"
 #include "display/Color.h"
-#include "figures/Point.h"
 #include "figures/Shape.h"
 
 namespace Stimora {

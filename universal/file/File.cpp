@@ -1,6 +1,6 @@
 #include "file/File.h"
 
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "file/Paths.h"
 
 #include <filesystem>

@@ -1,8 +1,7 @@
 #include "file/Paths.h"
 
 #include "Platform.h"
-#include "application/Exception.h"
-#include "devices/Clock.h"
+#include "base/Exception.h"
 #include "file/File.h"
 
 #include <ctime>
@@ -96,7 +95,7 @@ std::string expandPath(const std::string& path) {
         if (at != std::string::npos)
             result.replace(at, entry.length, entry.value);
     }
-    const std::tm local = localCalendarTime();
+    const std::tm local = platformLocalCalendarTime();
     char stamp[64] = {};
     std::strftime(stamp, sizeof stamp, "%Y%m%d_%H%M%S", &local);
     replaceAll(result, "%TIME_", stamp);

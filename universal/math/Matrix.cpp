@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "math/MatrixEvaluation.h"
 #include "math/MatrixExpression.h"
 #include "math/MatrixRegion.h"

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <iosfwd>
 
-#include "experiment/Interval.h"
+#include "math/Interval.h"
 
 namespace Stimora {
 

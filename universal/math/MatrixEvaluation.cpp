@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstddef>
 
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "math/MatrixExpression.h"
 
 namespace Stimora {

@@ -6,7 +6,7 @@
 #include <iostream>
 #include <string>
 
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "math/MatrixEvaluation.h"
 #include "math/MatrixRegion.h"
 

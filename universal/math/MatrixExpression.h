@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "experiment/Interval.h"
+#include "math/Interval.h"
 #include "math/Matrix.h"
 
 namespace Stimora {

@@ -1,7 +1,7 @@
 #include "math/Random.h"
 
-#include "application/Exception.h"
-#include "devices/Clock.h"
+#include "Platform.h"
+#include "base/Exception.h"
 #include "math/Matrix.h"
 #include "math/MatrixRegion.h"
 
@@ -27,7 +27,7 @@ static_assert(alignof(AlignedState) % 16 == 0 && offsetof(AlignedState, state) =
 dsfmt_t& generator() {
     static dsfmt_t* state = [] {
         static AlignedState storage;
-        dsfmt_init_gen_rand(&storage.state, static_cast<std::uint32_t>(calendarTime()));
+        dsfmt_init_gen_rand(&storage.state, static_cast<std::uint32_t>(platformCalendarTime()));
         return &storage.state;
     }();
     return *state;
@@ -54,8 +54,8 @@ template <class Draw> void fillElements(Matrix& values, Draw draw) {
 } // namespace
 
 void initializeRandom() {
-    std::srand(static_cast<unsigned>(calendarTime()));
-    dsfmt_init_gen_rand(&generator(), static_cast<std::uint32_t>(calendarTime()));
+    std::srand(static_cast<unsigned>(platformCalendarTime()));
+    dsfmt_init_gen_rand(&generator(), static_cast<std::uint32_t>(platformCalendarTime()));
 }
 
 void seed(std::uint32_t value) {

@@ -5,7 +5,7 @@
 // regeneration of the state. A single draw consumes one stored value; the array and matrix
 // forms one per element.
 
-#include "math/Rounding.h"
+#include "base/Rounding.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "application/Exception.h"
+#include "base/Exception.h"
 
 #include <cxxabi.h>
 

@@ -1,6 +1,6 @@
-#include "file/PNG_BRIDGE.h"
+#include "figures/PNG_BRIDGE.h"
 
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "figures/Image.h"
 
 #include <png.h>

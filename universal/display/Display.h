@@ -7,6 +7,8 @@
 
 namespace Stimora {
 
+struct DisplayPlace;
+
 /// One monitor as the platform reports it. A plain value: copies carry every field,
 /// the platform handle included (it names the monitor and owns nothing).
 class Display {
@@ -27,6 +29,8 @@ public:
 
     /// The first monitor of a fresh enumeration; a record with handle -1 where there is none.
     static Display primary();
+    /// Where a canvas on this monitor opens, as the platform takes it.
+    operator DisplayPlace() const;
 };
 
 /// Every monitor the platform reports, in its order (empty where video cannot start).

@@ -1,4 +1,4 @@
-#include "experiment/Interval.h"
+#include "math/Interval.h"
 
 #include <gtest/gtest.h>
 

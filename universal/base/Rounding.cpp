@@ -1,4 +1,4 @@
-#include "math/Rounding.h"
+#include "base/Rounding.h"
 
 #include <climits>
 #include <cmath>

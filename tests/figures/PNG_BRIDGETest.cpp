@@ -3,11 +3,11 @@
 #include <cstring>
 #include <string>
 
+#include "../file/PngTestFiles.h"
 #include "ExpectException.h"
-#include "PngTestFiles.h"
-#include "application/Exception.h"
+#include "base/Exception.h"
 #include "figures/Image.h"
-#include "file/PNG_BRIDGE.h"
+#include "figures/PNG_BRIDGE.h"
 
 using namespace Stimora;
 using Stimora::Testing::errorOf;
