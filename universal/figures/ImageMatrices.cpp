@@ -2,6 +2,8 @@
 
 #include "figures/Image.h"
 
+#include <cstddef>
+#include <type_traits>
 #include <typeinfo>
 
 #include "application/Exception.h"
@@ -15,140 +17,117 @@ namespace {
     throw Exception(typeid(Image), kind, message);
 }
 
-} // namespace
+/// Component k of a colour: red, green, blue, alpha.
+double component(const Color& c, std::size_t k) {
+    switch (k) {
+    case 0:
+        return c.getR();
+    case 1:
+        return c.getG();
+    case 2:
+        return c.getB();
+    default:
+        return c.getA();
+    }
+}
 
-Image& Image::from(const Matrix& gray) {
-    if (width != gray.cols() || height != gray.rows()) {
-        if (bitmap) {
-            fail("Memory Error", "Image has been allocated.");
+/// The one pass behind every conversion. Element (y + 1, x + 1) of each plane is pixel (x, y);
+/// one plane holds grey levels, three red, green and blue, four alpha as well. Const planes are
+/// blended into the image, which is allocated first if its width and height (as they stand) differ
+/// from theirs; other planes receive the image's components and are allocated if empty.
+template <class Plane, std::size_t Count>
+void convert(Image& image, int width, int height, Plane* const (&planes)[Count]) {
+    constexpr bool intoImage = std::is_const_v<Plane>;
+    constexpr int layout = Count == 1 ? Image::GRAY : Count == 3 ? Image::RGB : Image::RGBA;
+    if constexpr (!intoImage) {
+        if (image.getLayout() != layout) {
+            fail("Argument Error", "Color types of Image and Matrix were not matched.");
         }
-        set(gray.cols(), gray.rows(), GRAY, BYTE);
+        if (!image.hasBitmap()) {
+            fail("Memory Error", "Image had not allocated.");
+        }
+    }
+    for (std::size_t k = 1; k < Count; ++k) {
+        if (planes[k]->rows() != planes[0]->rows() || planes[k]->cols() != planes[0]->cols()) {
+            fail("Format Error", "Matrix sizes are defferent between each color.");
+        }
+    }
+    if constexpr (intoImage) {
+        if (width != planes[0]->cols() || height != planes[0]->rows()) {
+            if (image.hasBitmap()) {
+                fail("Memory Error", "Image has been allocated.");
+            }
+            width = planes[0]->cols();
+            height = planes[0]->rows();
+            image.set(width, height, layout, Image::BYTE);
+        }
+    } else {
+        for (Plane* m : planes) {
+            if (m->rows() != height || m->cols() != width) {
+                if (m->isAllocated()) {
+                    fail("Memory Error", "Target matrix has been allocated.");
+                }
+                m->allocate(height, width);
+            }
+        }
     }
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            const double v = gray.at(y + 1, x + 1);
-            blendOp(*this, offsetOf(x, y), Color(v, v, v, 1.0));
+            if constexpr (intoImage) {
+                // A grey plane stands for all three colour components; alpha is 1 unless given.
+                double c[4] = {0.0, 0.0, 0.0, 1.0};
+                for (std::size_t k = 0; k < Count; ++k) {
+                    c[k] = planes[k]->at(y + 1, x + 1);
+                }
+                if constexpr (Count == 1) {
+                    c[1] = c[2] = c[0];
+                }
+                image.pix(x, y, Color(c[0], c[1], c[2], c[3]));
+            } else {
+                const Color c = image.getPix(x, y);
+                for (std::size_t k = 0; k < Count; ++k) {
+                    planes[k]->at(y + 1, x + 1) = component(c, k);
+                }
+            }
         }
     }
+}
+
+} // namespace
+
+Image& Image::from(const Matrix& gray) {
+    const Matrix* const planes[] = {&gray};
+    convert(*this, width, height, planes);
     return *this;
 }
 
 Image& Image::from(const Matrix& r, const Matrix& g, const Matrix& b) {
-    if (r.rows() != g.rows() || r.rows() != b.rows() || r.cols() != g.cols() || r.cols() != b.cols()) {
-        fail("Format Error", "Matrix sizes are defferent between each color.");
-    }
-    if (width != r.cols() || height != r.rows()) {
-        if (bitmap) {
-            fail("Memory Error", "Image has been allocated.");
-        }
-        set(r.cols(), r.rows(), RGB, BYTE);
-    }
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            blendOp(*this, offsetOf(x, y),
-                    Color(r.at(y + 1, x + 1), g.at(y + 1, x + 1), b.at(y + 1, x + 1), 1.0));
-        }
-    }
+    const Matrix* const planes[] = {&r, &g, &b};
+    convert(*this, width, height, planes);
     return *this;
 }
 
 Image& Image::from(const Matrix& r, const Matrix& g, const Matrix& b, const Matrix& a) {
-    if (r.rows() != g.rows() || r.rows() != b.rows() || r.rows() != a.rows() || r.cols() != g.cols() ||
-        r.cols() != b.cols() || r.cols() != a.cols()) {
-        fail("Format Error", "Matrix sizes are defferent between each color.");
-    }
-    if (width != r.cols() || height != r.rows()) {
-        if (bitmap) {
-            fail("Memory Error", "Image has been allocated.");
-        }
-        set(r.cols(), r.rows(), RGBA, BYTE);
-    }
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            blendOp(*this, offsetOf(x, y),
-                    Color(r.at(y + 1, x + 1), g.at(y + 1, x + 1), b.at(y + 1, x + 1), a.at(y + 1, x + 1)));
-        }
-    }
+    const Matrix* const planes[] = {&r, &g, &b, &a};
+    convert(*this, width, height, planes);
     return *this;
 }
 
-namespace {
-
-/// Sizes the target matrices to the image: each one of another size must still be empty.
-void prepareTargets(Matrix* const* targets, int count, int width, int height) {
-    for (int k = 1; k < count; ++k) {
-        if (targets[k]->rows() != targets[0]->rows() || targets[k]->cols() != targets[0]->cols()) {
-            throw Exception(typeid(Image), "Format Error", "Matrix sizes are defferent between each color.");
-        }
-    }
-    for (int k = 0; k < count; ++k) {
-        Matrix& m = *targets[k];
-        if (m.rows() != height || m.cols() != width) {
-            if (m.isAllocated()) {
-                throw Exception(typeid(Image), "Memory Error", "Target matrix has been allocated.");
-            }
-            m.allocate(height, width);
-        }
-    }
-}
-
-} // namespace
-
 Image& Image::to(Matrix& gray) {
-    Matrix* targets[] = {&gray};
-    if (layout != GRAY) {
-        fail("Argument Error", "Color types of Image and Matrix were not matched.");
-    }
-    if (!bitmap) {
-        fail("Memory Error", "Image had not allocated.");
-    }
-    prepareTargets(targets, 1, width, height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            gray.at(y + 1, x + 1) = readOp(*this, offsetOf(x, y)).getR();
-        }
-    }
+    Matrix* const planes[] = {&gray};
+    convert(*this, width, height, planes);
     return *this;
 }
 
 Image& Image::to(Matrix& r, Matrix& g, Matrix& b) {
-    Matrix* targets[] = {&r, &g, &b};
-    if (layout != RGB) {
-        fail("Argument Error", "Color types of Image and Matrix were not matched.");
-    }
-    if (!bitmap) {
-        fail("Memory Error", "Image had not allocated.");
-    }
-    prepareTargets(targets, 3, width, height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const Color c = readOp(*this, offsetOf(x, y));
-            r.at(y + 1, x + 1) = c.getR();
-            g.at(y + 1, x + 1) = c.getG();
-            b.at(y + 1, x + 1) = c.getB();
-        }
-    }
+    Matrix* const planes[] = {&r, &g, &b};
+    convert(*this, width, height, planes);
     return *this;
 }
 
 Image& Image::to(Matrix& r, Matrix& g, Matrix& b, Matrix& a) {
-    Matrix* targets[] = {&r, &g, &b, &a};
-    if (layout != RGBA) {
-        fail("Argument Error", "Color types of Image and Matrix were not matched.");
-    }
-    if (!bitmap) {
-        fail("Memory Error", "Image had not allocated.");
-    }
-    prepareTargets(targets, 4, width, height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const Color c = readOp(*this, offsetOf(x, y));
-            r.at(y + 1, x + 1) = c.getR();
-            g.at(y + 1, x + 1) = c.getG();
-            b.at(y + 1, x + 1) = c.getB();
-            a.at(y + 1, x + 1) = c.getA();
-        }
-    }
+    Matrix* const planes[] = {&r, &g, &b, &a};
+    convert(*this, width, height, planes);
     return *this;
 }
 
