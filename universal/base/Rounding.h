@@ -8,4 +8,8 @@ namespace Stimora {
 /// NaN gives 0.
 int roundToInt(double x);
 
+/// Truncation toward zero that stays defined for every double: values beyond the int range
+/// saturate, NaN gives 0.
+int truncateToInt(double x);
+
 } // namespace Stimora

@@ -4,10 +4,10 @@
 
 #include <cmath>
 #include <cstring>
-#include <limits>
 
 #include "Platform.h"
 #include "base/Exception.h"
+#include "base/Rounding.h"
 
 namespace Stimora {
 
@@ -20,17 +20,6 @@ int cursorX = 0;
 int cursorY = 0;
 bool softwareCursor = false;
 bool systemCursor = true;
-
-// Truncation toward zero that stays defined for values no int can hold.
-int wholePixels(double v) {
-    if (std::isnan(v))
-        return 0;
-    if (v >= static_cast<double>(std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    if (v <= static_cast<double>(std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    return static_cast<int>(v);
-}
 
 } // namespace
 
@@ -85,8 +74,8 @@ Point Mouse::position() {
 }
 
 Point Mouse::setPosition(double x, double y) {
-    cursorX = wholePixels(x);
-    cursorY = wholePixels(y);
+    cursorX = truncateToInt(x);
+    cursorY = truncateToInt(y);
     platformSetCursorPosition(cursorX, cursorY);
     return lastPosition();
 }

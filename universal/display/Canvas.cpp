@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <limits>
 
 #include "APICanvasProperties.h"
 #include "APIFontProperties.h"
@@ -504,13 +503,7 @@ namespace {
 // size 0) the quotient is not finite and no pixel count exists: 0.
 int visualAngleToPixels(double degrees, int pixels, double physical, double distance) {
     const double v = 2.0 * std::tan(degrees * pi / 360.0) * pixels / physical * distance;
-    if (!std::isfinite(v))
-        return 0;
-    if (v >= static_cast<double>(std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    if (v <= static_cast<double>(std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    return static_cast<int>(v);
+    return std::isfinite(v) ? truncateToInt(v) : 0;
 }
 } // namespace
 
