@@ -22,7 +22,11 @@ class CrtcGamma {
 public:
     /// A rectangle of the root window; an inactive CRTC shows nothing.
     struct Area {
+        ///@{
+        /// Top-left corner and size in root-window pixels.
         int x = 0, y = 0, width = 0, height = 0;
+        ///@}
+        /// The CRTC drives a mode; an inactive one covers no window.
         bool active = true;
     };
     /// Indices of the CRTCs that show some part of window: every one it overlaps, mirrors
