@@ -425,9 +425,11 @@ Group& overlayGroup();
 /// the default drawing target, else into that canvas's overlay.
 void registerOverlay(Figure& figure);
 
-// ---- the same operations on the current canvas. Each refuses with the DrawableDummy's
-// ---- exception (thrown by pointer) while no current canvas exists.
+// ---- the same operations on the current canvas
 
+///@{
+/// The Canvas operation of the same name, on the current canvas (currentCanvas()). Each
+/// refuses with the DrawableDummy's exception (thrown by pointer) while no current canvas exists.
 Canvas& flip();
 Canvas& flip(int frames);
 Canvas& flip(float frames);
@@ -521,5 +523,6 @@ int message(const char16_t* text, double x, double y, const Color& color, int al
             int maxWidth = -1);
 Canvas& segmentText(const char* text, double x, double y, const Color& color, bool leftAligned = true);
 Canvas& segmentText(const std::string& text, double x, double y, const Color& color, bool leftAligned = true);
+///@}
 
 } // namespace Stimora
