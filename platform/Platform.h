@@ -78,7 +78,8 @@ void platformSetCursorPosition(int x, int y);
 struct InputTransition {
     int code = 0;       ///< virtual-key code, or button 0 left, 1 right, 2 middle
     int sharedCode = 0; ///< the shared code of a doubled modifier (0x10 for either Shift), else 0
-    bool down = false;        ///< true for a press, false for a release
+    /// True for a press, false for a release.
+    bool down = false;
     std::int64_t counter = 0; ///< the framework clock's count when it was read
     ///@{
     /// Buttons: the cursor position in screen pixels (0 for keys).
