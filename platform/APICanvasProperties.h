@@ -59,9 +59,10 @@ public:
     /// and the cursor. Safe to call again.
     void release();
 
+    /// The window and its context exist; false before set-up finishes and after release().
     bool created = false;
     /// Swaps are refresh-locked: by the driver, or by the simulated refresh
-    /// (STIMORA_SIMULATED_REFRESH=<Hz>).
+    /// (STIMORA_SIMULATED_REFRESH set to a rate in Hz).
     bool vsyncEnabled = false;
     /// Swaps wait for a software refresh grid of period 1000 / refreshRate ms, started at the
     /// first swap: the simulated refresh, or the stand-in where the driver cannot synchronise.
@@ -70,9 +71,15 @@ public:
     bool simulatedRefresh = false;
     /// Where the onset stamps come from, for the timing report.
     const char* onsetSource = "";
+    /// The display mode was switched and the window covers it; false for a window.
     bool fullScreen = false;
+    ///@{
+    /// Size of the window in pixels (in full screen, the mode's).
     int width = 0;
     int height = 0;
+    ///@}
+    /// Bits per pixel: in full screen the depth asked for (the mode is chosen by size and rate
+    /// only), else the display's current mode.
     int colorDepth = 0;
     double refreshRate = 0.0;              ///< Hz; 60 where the platform reports 0
     int gammaMode = 0;                     ///< 0 none loaded, 1 from values, 2 from tables

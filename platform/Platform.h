@@ -79,7 +79,10 @@ bool platformReachObjectSet(std::uint64_t set);
 // ---- input
 /// What one pump step took off the queue.
 struct PumpedMessage {
+    /// none: the queue was empty; buttonDown, buttonUp: a left, right or middle button; other:
+    /// any other message (keys included).
     enum Kind { none, other, buttonDown, buttonUp };
+    /// What was taken; none when nothing was waiting.
     Kind kind = none;
     int button = 0; ///< 0 left, 1 right, 2 middle
 };
@@ -100,9 +103,13 @@ void platformSetCursorPosition(int x, int y);
 struct InputTransition {
     int code = 0;       ///< virtual-key code, or button 0 left, 1 right, 2 middle
     int sharedCode = 0; ///< the shared code of a doubled modifier (0x10 for either Shift), else 0
+    /// True for a press, false for a release.
     bool down = false;
     std::int64_t counter = 0; ///< the framework clock's count when it was read
-    int x = 0, y = 0;         ///< buttons: cursor position in screen pixels
+    ///@{
+    /// Buttons: the cursor position in screen pixels (0 for keys).
+    int x = 0, y = 0;
+    ///@}
 };
 /// Reads what the window system has sent so far into the message queue (taking nothing off
 /// it), stamping key and button transitions as they arrive. Allocates nothing.

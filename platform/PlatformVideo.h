@@ -25,9 +25,11 @@ void platformInstallSignalHandlers();
 /// After SIGINT, SIGTERM or SIGHUP: releases every canvas and exits with 128 + the signal.
 /// Run by every pump step, input sample and swap.
 void platformHonourSignals();
+///@{
 /// Counts the canvases open, for the signal handlers (which may not look at the list).
 void platformCanvasOpened();
 void platformCanvasClosed();
+///@}
 /// The window of the earliest live canvas, or null while none exists.
 SDL_Window* platformCanvasWindow();
 /// Makes an OpenGL context (SDL_GLContext) for window, current afterwards, that shares its

@@ -14,9 +14,11 @@ class Chart {
 public:
     /// One axis of a panel.
     struct Axis {
+        ///@{
         /// The data range shown.
         double low = 0.0;
         double high = 1.0;
+        ///@}
         /// A logarithmic axis (low and high above 0).
         bool log = false;
         /// The axis title: the variable's label with its units.
@@ -24,7 +26,10 @@ public:
     };
     /// A colour as red, green, blue in 0..1.
     struct Rgb {
+        ///@{
+        /// One channel, 0..1.
         double r = 0, g = 0, b = 0;
+        ///@}
     };
 
     /// Starts a figure of width × height points for path. Raises Exception "ARGUMENT ERROR"

@@ -74,12 +74,16 @@ public:
         Estimate estimate;
         /// Proportion correct the threshold refers to.
         double thresholdAt = 0.0;
-        /// 95 % percentile intervals (NaN without a bootstrap).
+        ///@{
+        /// 95 % percentile interval of the threshold (NaN without a bootstrap).
         double thresholdLow = std::numeric_limits<double>::quiet_NaN();
         double thresholdHigh = std::numeric_limits<double>::quiet_NaN();
-        /// 95 % percentile interval of the slope.
+        ///@}
+        ///@{
+        /// 95 % percentile interval of the slope (NaN without a bootstrap).
         double slopeLow = std::numeric_limits<double>::quiet_NaN();
         double slopeHigh = std::numeric_limits<double>::quiet_NaN();
+        ///@}
         /// Share of bootstrap deviances at least as large as the observed one.
         double devianceP = std::numeric_limits<double>::quiet_NaN();
         /// Bootstrap samples drawn.

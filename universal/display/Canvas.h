@@ -41,7 +41,7 @@ public:
     /// Buffer codes of clear(); code 1 is taken as the back buffer.
     enum Buffer { back = 2, front = 4 };
     /// What the flips are locked to: the display's vertical refresh (through the driver), a
-    /// refresh simulated on request (STIMORA_SIMULATED_REFRESH=<Hz>), or a refresh paced in
+    /// refresh simulated on request (STIMORA_SIMULATED_REFRESH set to a rate in Hz), or a refresh paced in
     /// software because the driver could not synchronise (the picture may then tear).
     enum RefreshSource { refreshDisplay, refreshSimulated, refreshPaced };
 
@@ -205,6 +205,8 @@ public:
     Canvas& progressBar(double fraction);
     /// Place (canvas pixels, inclusive edges) and colours of the progress bar.
     Canvas& setProgressBar(const Rectangle& rectangle, const Color& barColor, const Color& backColor);
+    /// Place (canvas pixels, inclusive edges left..right, top..bottom) and colours of the
+    /// progress bar.
     Canvas& setProgressBar(double left, double top, double right, double bottom, const Color& barColor,
                            const Color& backColor);
 
@@ -218,7 +220,9 @@ public:
     int degreesToPixelsX(double degrees);
     /// Vertical pixels subtending degrees of visual angle (truncated).
     int degreesToPixelsY(double degrees);
+    /// The pixel width given to setGeometry() (0 before).
     int getPixelWidth();
+    /// The pixel height given to setGeometry() (0 before).
     int getPixelHeight();
 
     // ---- gamma ramp (nothing while uninitialised)
@@ -280,9 +284,13 @@ public:
     /// count points in one colour.
     Canvas& points(int count, const Point* points, const Color& color);
 
+    /// A line one pixel wide from (x1, y1) to (x2, y2).
     Canvas& line(double x1, double y1, double x2, double y2, const Color& color);
+    /// A line one pixel wide from point1 to point2 (z ignored).
     Canvas& line(const Point& point1, const Point& point2, const Color& color);
+    /// A line from (x1, y1) to (x2, y2) with the stroke's colour, width and stipple.
     Canvas& line(double x1, double y1, double x2, double y2, const Stroke& stroke);
+    /// A line from point1 to point2 (z ignored) with the stroke's colour, width and stipple.
     Canvas& line(const Point& point1, const Point& point2, const Stroke& stroke);
     /// count separate segments points[2i]..points[2i + 1] in one colour.
     Canvas& lines(int count, const Point* points, const Color& color);
@@ -328,6 +336,7 @@ public:
     /// number of lines.
     int message(const char* text, double x, double y, const Color& color, int alignment = 0,
                 int maxWidth = -1);
+    /// As message(const char*, ...) for a string.
     int message(const std::string& text, double x, double y, const Color& color, int alignment = 0,
                 int maxWidth = -1);
     /// Outline text in the default font, kept in a cache of at most 10 texts.
@@ -336,6 +345,7 @@ public:
     /// Seven-segment text on baseline y, 12 pixels a character: starting at x when leftAligned,
     /// else ending at x. Digits, '-', 'A'..'J', 'O' and '!' have segments; the rest is a dot.
     Canvas& segmentText(const char* text, double x, double y, const Color& color, bool leftAligned = true);
+    /// As segmentText(const char*, ...) for a string.
     Canvas& segmentText(const std::string& text, double x, double y, const Color& color,
                         bool leftAligned = true);
 
@@ -415,9 +425,11 @@ Group& overlayGroup();
 /// the default drawing target, else into that canvas's overlay.
 void registerOverlay(Figure& figure);
 
-// ---- the same operations on the current canvas. Each refuses with the DrawableDummy's
-// ---- exception (thrown by pointer) while no current canvas exists.
+// ---- the same operations on the current canvas
 
+///@{
+/// The Canvas operation of the same name, on the current canvas (currentCanvas()). Each
+/// refuses with the DrawableDummy's exception (thrown by pointer) while no current canvas exists.
 Canvas& flip();
 Canvas& flip(int frames);
 Canvas& flip(float frames);
@@ -511,5 +523,6 @@ int message(const char16_t* text, double x, double y, const Color& color, int al
             int maxWidth = -1);
 Canvas& segmentText(const char* text, double x, double y, const Color& color, bool leftAligned = true);
 Canvas& segmentText(const std::string& text, double x, double y, const Color& color, bool leftAligned = true);
+///@}
 
 } // namespace Stimora

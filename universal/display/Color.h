@@ -17,8 +17,10 @@ public:
     /// Pass as the first argument to build a colour from stored components.
     static constexpr Raw raw{};
 
+    ///@{
     /// Stored (display-side) components, each normally in [0, 1].
     double r, g, b, a;
+    ///@}
 
     /// Opaque black in the current calibration.
     Color();
@@ -50,23 +52,30 @@ public:
 
     /// Exact comparison of the four stored components.
     bool operator==(const Color& o) const { return r == o.r && g == o.g && b == o.b && a == o.a; }
+    /// Not ==: some stored component differs.
     bool operator!=(const Color& o) const { return !(*this == o); }
     /// Adds the other's checked stored components (the sum itself is not checked).
     Color& operator+=(const Color& o);
     /// Subtracts the other's checked stored components (the difference is not checked).
     Color& operator-=(const Color& o);
+    /// A copy with the other's checked stored components added (the sum is not checked).
     Color operator+(const Color& o) const;
+    /// A copy with the other's checked stored components subtracted (not checked either).
     Color operator-(const Color& o) const;
 
     /// Component check: a value below 0 becomes 0 and above 1 becomes 1; with strictMatch
     /// either throws a new Exception (by pointer) instead.
     static constexpr double check(double x) { return x < 0.0 ? under() : (x > 1.0 ? over() : x); }
 
-    // Calibration modes.
+    /// Calibration mode: none; colours are stored as requested (the start-up mode).
     static constexpr int32_t noCalibration = 0;
+    /// Calibration mode: gamma values loaded into the display's gamma ramp; colours stored as requested.
     static constexpr int32_t gammaValueHardware = 1;
+    /// Calibration mode: gamma tables loaded into the display's gamma ramp; colours stored as requested.
     static constexpr int32_t gammaTableHardware = 2;
+    /// Calibration mode: gamma values applied by the colour setters, stored = requested ^ (1 / gamma).
     static constexpr int32_t gammaValueSoftware = 101;
+    /// Calibration mode: gamma tables applied by the colour setters, stored = table[round(255 x requested)].
     static constexpr int32_t gammaTableSoftware = 102;
     /// 16-bit luminance encoded for a Bits++ processor: high byte in red, low byte in green.
     static constexpr int32_t bitsPlusPlus = -100;
@@ -100,7 +109,8 @@ public:
     };
     /// Installs the hardware ramp loaders (the canvas does, when it opens).
     static void installHardwareGamma(const HardwareGamma& loader);
-    /// Calibrates by tables; lists of other lengths than 256 are resampled linearly.
+    /// Calibrates by tables; shorter lists than 256 are resampled linearly, longer ones cut to
+    /// their first 256 entries.
     static void setGammaTable(const std::vector<double>& red, const std::vector<double>& green,
                               const std::vector<double>& blue);
     /// Calibrates by tables given as three arrays of count entries each.
@@ -112,18 +122,25 @@ public:
     /// the display stays until its canvas is released.
     static void resetCalibration();
 
-    // Predefined colours (stored values, made with the identity calibration).
+    ///@{
+    /// Opaque white (1, 1, 1) and black (0, 0, 0) as stored values, set at start-up and kept
+    /// whatever calibration follows.
     static Color white;
     static Color black;
+    ///@}
     /// Recomputed from (0.5, 0.5, 0.5, 1) whenever gamma values are applied in software
     /// (not when setSoftwareCalibration moves a hardware calibration).
     static Color gray;
+    ///@{
+    /// Opaque colours of full-intensity channels as stored values (red (1, 0, 0), cyan (0, 1, 1),
+    /// ...), set at start-up and kept whatever calibration follows.
     static Color red;
     static Color green;
     static Color blue;
     static Color cyan;
     static Color magenta;
     static Color yellow;
+    ///@}
     /// (0, 0, 0, 0): fully transparent; a shape filled with it draws nothing.
     static const Color null;
 

@@ -15,9 +15,11 @@ class Display {
 public:
     /// Platform monitor handle: the SDL display index; -1 for a record that names no monitor.
     int handle = -1;
+    ///@{
     /// Size in desktop pixels.
     int width = 0;
     int height = 0;
+    ///@}
     /// Bits per pixel of the current mode.
     int colorDepth = 0;
     /// Hz as the platform reports it; 0 where it does not know (a canvas then takes 60 Hz).

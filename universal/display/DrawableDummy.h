@@ -15,6 +15,8 @@ public:
     /// The refusal message.
     static const char* const message;
 
+    ///@{
+    /// Refuses: throws the refusal message as a new Exception (by pointer); never returns.
     int getWidth() override;
     int getHeight() override;
     Point getCenter() override;
@@ -34,6 +36,7 @@ public:
     DrawableDummy& image(Image& image, double x, double y) override;
     DrawableDummy& image(Image& image) override;
     DrawableDummy& letters(Letters& letters, const Color& color) override;
+    ///@}
 
     /// Refuses like every other operation; never returns.
     [[noreturn]] virtual void refuse();

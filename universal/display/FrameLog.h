@@ -29,12 +29,19 @@ public:
 
     /// Summary of the records.
     struct Summary {
+        /// Records kept (flips after the log was full are not among them).
         int flips = 0;
+        /// Refreshes asked for: the records' frames summed.
         int frames = 0;
+        /// Refreshes missed: the records' positive missed counts summed.
         int drops = 0;
+        /// Records that missed at least one refresh.
         int flipsWithDrops = 0;
+        /// Mean of the records' intervals in ms (0 without records).
         double meanInterval = 0.0;
+        /// Sample standard deviation of the intervals in ms (0 with fewer than two records).
         double sdInterval = 0.0;
+        /// Longest interval in ms (0 without records).
         double maxInterval = 0.0;
     };
 

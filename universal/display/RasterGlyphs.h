@@ -18,6 +18,7 @@ public:
     /// Glyph height in pixels.
     static constexpr int rows = 7;
 
+    /// One glyph: a byte per row, top row first, the most significant bit the leftmost pixel.
     using Bitmap = std::array<unsigned char, rows>;
 
     /// Advance of character code c in pixels (the pen moves this far after drawing it);

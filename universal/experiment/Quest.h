@@ -31,6 +31,7 @@ public:
     /// One QUEST's settings.
     struct Track {
         QuestPosterior::Parameters model; ///< prior and psychometric function
+        /// Where its trials go.
         Placement placement = Placement::mean;
         double quantileOrder = 0.5;                                ///< for Placement::quantile, 0 to 1
         int trials = 40;                                           ///< the QUEST stops after this many trials

@@ -22,17 +22,21 @@ class VariableList;
 /// top-left corner.
 class VariableConsole : public FigureDatum {
 public:
-    /// Palette slots.
+    ///@{
+    /// Palette slots: indices into colors.
     static constexpr int selectedText = 0;
     static constexpr int otherText = 1;
     static constexpr int background = 2;
     static constexpr int bar = 3;
     static constexpr int hoveredBar = 4;
+    ///@}
 
+    ///@{
     /// The variables shown, in order (not owned; read afresh at every draw). Exactly one of
     /// the two is set.
     VariableList* variables = nullptr;
     std::vector<Variable*>* variableArray = nullptr;
+    ///@}
     /// The row the arrow keys act on.
     int selected = 0;
     /// The row under the pointer as of the last draw with the mouse button up; may lie

@@ -39,9 +39,11 @@ public:
     /// Deletes every variable, in list order.
     void clear();
 
+    /// Iterates over pointers to the variables (owned by the list).
     using const_iterator = std::vector<Variable*>::const_iterator;
-    /// Walks the variables in registration order.
+    /// The first variable: walks the variables in registration order.
     const_iterator begin() const { return variables_.begin(); }
+    /// Past the last variable.
     const_iterator end() const { return variables_.end(); }
 
 private:

@@ -20,7 +20,9 @@ public:
     double toRadians() const;
     /// Degrees brought into [0, 360).
     double normalizedDegrees() const;
+    /// Exact comparison of the tenths.
     constexpr bool operator==(const Angle& o) const { return value == o.value; }
+    /// Not ==.
     constexpr bool operator!=(const Angle& o) const { return value != o.value; }
 };
 

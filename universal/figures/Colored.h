@@ -23,7 +23,9 @@ public:
               class = std::enable_if_t<!(sizeof...(Args) == 1 &&
                                          (std::is_same_v<std::decay_t<Args>, Colored> && ...))>>
     Colored(Args&&... args) : T(std::forward<Args>(args)...), fill(Color::null), stroke(Stroke::null) {}
+    /// Copies the shape with its fill and outline.
     Colored(const Colored&) = default;
+    /// Copies the shape with its fill and outline.
     Colored& operator=(const Colored&) = default;
 
     using T::draw;

@@ -24,7 +24,9 @@ public:
     explicit Ellipse(const Rectangle& rect);
     ~Ellipse() override;
 
+    /// As Ellipse(width, height, centre): a negative height makes a circle.
     Ellipse& set(double width, double height, const Point& centre = Point());
+    /// As Ellipse(rect): the rectangle's centre, width and height.
     Ellipse& set(const Rectangle& rect);
 
     /// The centre.

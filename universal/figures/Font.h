@@ -25,6 +25,7 @@ public:
     Font(double size, int weight, int style, const std::u16string& family);
     /// The family as UTF-8 text.
     Font(double size, int weight, int style, const char* family);
+    /// The family as UTF-8 text.
     Font(double size, int weight, int style, const std::string& family);
     /// The family as a zero-terminated wide string.
     Font(double size, int weight, int style, const wchar_t* family);

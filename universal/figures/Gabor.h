@@ -16,6 +16,7 @@ public:
 
     /// wavelength: pixels per cycle; sigma: the window's standard deviation in pixels;
     /// contrast: amplitude as a fraction of the mean (0..1); orientation and phase of the grating.
+    /// The top-left corner goes back to (0, 0).
     virtual Gabor& set(Length wavelength, Length sigma, double contrast, Angle orientation, Angle phase) = 0;
     /// The same with pixel counts and the two angles in degrees.
     virtual Gabor& set(double wavelength, double sigma, double contrast, double orientation,
@@ -45,19 +46,32 @@ public:
     /// The centre (x + width x 0.5, y + height x 0.5, 0).
     Point getDatum() const override;
 
+    /// Pixels per grating cycle.
     Length getWavelength() const { return wavelength; }
+    /// Rotation of the grating (clockwise on the screen).
     Angle getOrientation() const { return orientation; }
+    /// Phase of the grating.
     Angle getPhase() const { return phase; }
+    /// Amplitude as a fraction of the mean luminance (0..1).
     double getContrast() const { return contrast; }
+    /// The window's standard deviation in pixels.
     double getSigma() const { return sigma; }
+    ///@{
+    /// Top-left corner of the patch in pixels.
     double getX() const { return x; }
     double getY() const { return y; }
+    ///@}
+    ///@{
+    /// Side of the square patch in pixels: (int)(sigma x 6).
     int getWidth() const { return width; }
     int getHeight() const { return height; }
+    ///@}
     /// Index of the shared renderer in the pool; -1 while the patch has none.
     int getRenderer() const { return renderer; }
 
 protected:
+    ///@{
+    /// What the getter of the same name returns.
     Length wavelength;
     Angle orientation;
     Angle phase;
@@ -68,6 +82,7 @@ protected:
     int width = 0;
     int height = 0;
     int renderer = -1;
+    ///@}
 };
 
 } // namespace StimulusTemplate

@@ -20,9 +20,11 @@ public:
     struct Renderer {
         int users = 0; ///< patches holding this renderer
         int size = 0;  ///< N = (int)(sigma x 6), pixels per side
+        /// The sigma it serves, in pixels.
         double sigma = 0.0;
         std::unique_ptr<Image> window; ///< N x N RGBA FLOAT: grey 0.5, alpha 1 - Gaussian
         std::vector<Rectangle> bars;   ///< N strips 1.1 pixel wide; 0 and N - 1 unused
+        /// The window and bars are built (false after the last user released it).
         bool ready = false;
         /// Bars 1 to N - 4 about the disc's centre; placed and rotated per draw.
         std::unique_ptr<Group> grating;

@@ -32,7 +32,7 @@ public:
     Grating& setContrast(double contrast);
     /// Mean luminance (requested intensity, 0..1); 0.5 by default.
     Grating& setMean(double mean);
-    /// ShaderPatch::sine (default) or ::square.
+    /// ShaderPatch::sine (default) or ShaderPatch::square.
     Grating& setProfile(int profile);
     /// No aperture (default), a disc of the given radius, or a Gaussian of standard deviation
     /// sigma; aspect scales the aperture along the stripes relative to across them.

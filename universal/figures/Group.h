@@ -15,16 +15,25 @@ class Rectangle;
 /// owns, copies or deletes its members or its mask.
 class Group : public virtual FigureDatum {
 public:
-    /// Clip modes.
+    ///@{
+    /// Clip modes: none, a rectangle, a mask image.
     static constexpr int clipNone = 0;
     static constexpr int clipRectangle = 1;
     static constexpr int clipMask = 3;
+    ///@}
 
     /// Rotation in degrees about (axisX, axisY, axisZ); 0 skips the rotation.
     double angle = 0.0;
+    ///@{
+    /// The rotation axis; the default z axis turns the members in the screen plane, clockwise
+    /// for a positive angle (y runs downwards).
     double axisX = 0.0, axisY = 0.0, axisZ = 1.0;
-    /// Scale factors; when all three are 0 the scaling step is skipped.
+    ///@}
+    ///@{
+    /// Scale factors about the datum, applied after the rotation; when all three are 0 the
+    /// scaling step is skipped.
     double scaleX = 1.0, scaleY = 1.0, scaleZ = 1.0;
+    ///@}
 
     /// Empty, unclipped, datum at the origin.
     Group();
@@ -57,14 +66,19 @@ public:
 
     /// 0 none, 1 clip rectangle, 3 mask image.
     int getClipMode() const { return clipMode; }
+    ///@{
+    /// The clip rectangle's top and left edges and its width and height, in canvas pixels, as
+    /// the latest setClip() stored them.
     double getClipTop() const { return clipTop; }
     double getClipLeft() const { return clipLeft; }
     double getClipWidth() const { return clipWidth; }
     double getClipHeight() const { return clipHeight; }
+    ///@}
     /// The mask image, or null; not owned.
     Image* getMask() const { return mask; }
     /// Members in drawing order (index 0 first, later ones on top); not owned.
     const std::vector<Figure*>& getMembers() const { return members; }
+    /// Number of members (a figure listed twice counts twice).
     std::size_t size() const { return members.size(); }
 
 private:

@@ -22,13 +22,17 @@ class Matrix;
 /// its platform half and its texture.
 class Image : public virtual Figure {
 public:
+    ///@{
     /// Pixel layouts (component counts 1, 3, 4).
     static constexpr int GRAY = 0;
     static constexpr int RGB = 1;
     static constexpr int RGBA = 2;
+    ///@}
+    ///@{
     /// Component precisions: 1 byte (0..255) or a 4-byte float (0..1).
     static constexpr int BYTE = 0;
     static constexpr int FLOAT = 1;
+    ///@}
 
     /// No bitmap.
     Image();
@@ -42,9 +46,12 @@ public:
     Image(const Rectangle& size, int precision);
     /// Loads a PNG file (path tokens expanded).
     explicit Image(const std::string& path);
+    /// Loads a PNG file (path tokens expanded); a null path counts as an empty one.
     explicit Image(const char* path);
     /// A deep copy of the pixels and placement; the copy is not cached as a texture.
     Image(const Image& other);
+    /// Replaces this image by a deep copy of other's pixels and placement; the old texture is
+    /// deleted and the copy is not cached.
     Image& operator=(const Image& other);
     /// Releases the pixels and the texture.
     ~Image() override;
@@ -56,28 +63,37 @@ public:
     Image& set(int width, int height, int precision);
     /// Deletes the texture, the platform half and the pixels; the image has no bitmap then.
     void release();
+    /// Whether pixels are allocated.
     bool hasBitmap() const { return bitmap; }
     /// The raw pixel buffer (unsigned char or float by precision), first stored row first.
     /// Raises "Memory Error" without a bitmap.
     void* getBuffer();
+    /// The raw pixel buffer, to read; raises "Memory Error" without a bitmap.
     const void* getBuffer() const;
     /// True while a texture copy exists in video memory.
     bool isCached() const { return cached; }
 
+    /// GRAY, RGB or RGBA (RGB without a bitmap).
     int getLayout() const { return layout; }
+    /// BYTE or FLOAT (BYTE without a bitmap).
     int getPrecision() const { return precision; }
     /// Components per pixel: 1, 3 or 4 (0 without a bitmap).
     int getComponents() const { return components; }
+    /// Components x 1 (BYTE) or x 4 (FLOAT) bytes (0 without a bitmap).
     int getBytesPerPixel() const { return bytesPerPixel; }
     /// Row length in bytes, padded to a multiple of 4.
     int getBytesPerRow() const { return bytesPerRow; }
+    /// Size of the buffer in bytes: getBytesPerRow() x height.
     std::size_t getTotalBytes() const { return totalBytes; }
+    /// Row length in components (bytes or floats), padding included.
     int getElementsPerRow() const { return elementsPerRow; }
+    /// Components in the buffer, padding included: getElementsPerRow() x height.
     std::size_t getTotalElements() const { return totalElements; }
     /// (0, 0, width - 1, height - 1): clips drawing into the image.
     const Rectangle& getRect() const { return ownRect; }
     /// The placement on the canvas; its size is the size at which the texture is drawn.
     const Rectangle& getArea() const { return area; }
+    /// The placement on the canvas, to move or resize.
     Rectangle& getArea() { return area; }
     /// The platform half (texture name and size), null without a bitmap.
     const APIImageProperties* getProperties() const { return api.get(); }
@@ -97,6 +113,7 @@ public:
     /// A line drawn with pix; points outside the image are skipped, at no cost however far away
     /// an end lies (an infinite end counts as a distant one; a NaN draws nothing).
     Image& line(double x1, double y1, double x2, double y2, const Color& color);
+    /// The same line from p1 to p2 (z ignored).
     Image& line(const Point& p1, const Point& p2, const Color& color);
     /// A filled rectangle drawn with pix, clipped to the image.
     Image& rect(const Rectangle& rectangle, const Color& color);
@@ -123,9 +140,11 @@ public:
     // ---- files (only ".png", exactly; path tokens are expanded)
     /// Replaces the bitmap by the file's pixels; a failed load leaves no bitmap.
     Image& load(const std::string& path);
+    /// As load(const std::string&); a null path counts as an empty one.
     Image& load(const char* path);
     /// Writes a BYTE image; in software calibration the requested values are written.
     Image& save(const std::string& path);
+    /// As save(const std::string&); a null path counts as an empty one.
     Image& save(const char* path);
 
     /// On: builds or refreshes the texture copy (needs a current canvas); off: deletes it.
@@ -146,12 +165,15 @@ public:
     virtual Image& setDatum(double x, double y, double z = 0.0);
     /// Moves the area by (dx, dy).
     virtual Image& shift(double dx, double dy, double dz = 0.0);
-    /// Pixels.
+    /// Bitmap width in pixels (0 without a bitmap).
     virtual int getWidth() const;
+    /// Bitmap height in pixels (0 without a bitmap).
     virtual int getHeight() const;
     /// width / 2 - 0.5 with integer halving: the centre in the image's own pixels.
     virtual double getCenterX() const;
+    /// height / 2 - 0.5 with integer halving.
     virtual double getCenterY() const;
+    /// (getCenterX(), getCenterY(), 0), in the image's own pixels.
     virtual Point getCenter() const;
 
     /// The centre of the area.

@@ -13,7 +13,9 @@ public:
     constexpr explicit Length(double pixels = 0.0) : value(pixels) {}
     /// The length in pixels.
     constexpr double getPixels() const { return value; }
+    /// Exact comparison of the pixel counts.
     constexpr bool operator==(const Length& o) const { return value == o.value; }
+    /// Not ==.
     constexpr bool operator!=(const Length& o) const { return value != o.value; }
 };
 

@@ -18,10 +18,12 @@ class APIFontProperties;
 /// while no canvas exists stays uncached (and cannot be drawn) until cache(true).
 class Letters : public virtual Shape, public virtual FigureDatum {
 public:
+    ///@{
     /// Horizontal alignments on the datum; any other value acts as left.
     static constexpr int alignLeft = 0;
     static constexpr int alignCenter = 1;
     static constexpr int alignRight = 2;
+    ///@}
 
     /// The glyph cache (owned); null until the first build.
     std::unique_ptr<APIFontProperties> glyphCache;
@@ -29,10 +31,12 @@ public:
     std::u16string string;
     /// The font, by value.
     Font font;
+    ///@{
     /// Extent of the text in pixels as of the last build (advances x size, largest glyph
     /// height x size); 0 until cached.
     double width = 0.0;
     double height = 0.0;
+    ///@}
     /// 0 left, 1 centre, 2 right; a new Letters is left-aligned.
     int alignment = alignLeft;
 
@@ -46,6 +50,7 @@ public:
     Letters(const wchar_t* string, const Font& font);
     /// Copies text, font, datum and alignment; the copy gets a cache of its own.
     Letters(const Letters& other);
+    /// Copies text, font, datum and alignment, then rebuilds this one's cache.
     Letters& operator=(const Letters& other);
     /// Releases the glyph cache.
     ~Letters() override;

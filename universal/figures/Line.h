@@ -16,13 +16,17 @@ public:
     Line();
     /// From (x1, y1, 0) to (x2, y2, 0).
     Line(double x1, double y1, double x2, double y2);
+    /// From start to end.
     Line(const Point& start, const Point& end);
     ~Line() override;
 
+    /// Moves both ends: from (x1, y1, 0) to (x2, y2, 0).
     Line& set(double x1, double y1, double x2, double y2);
+    /// Moves both ends: from start to end.
     Line& set(const Point& start, const Point& end);
     /// The start point (the datum).
     Point getStart() const { return datum; }
+    /// The end point.
     Point getEnd() const { return end; }
 
     /// The start point.

@@ -20,6 +20,7 @@ public:
     std::size_t add(const ShaderPatch& patch);
     /// The patch at index, to read or change.
     ShaderPatch& at(std::size_t index) { return list.at(index); }
+    /// The patch at index, to read.
     const ShaderPatch& at(std::size_t index) const { return list.at(index); }
     /// Number of patches.
     std::size_t size() const { return list.size(); }

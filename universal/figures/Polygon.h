@@ -20,6 +20,7 @@ public:
 
     /// Adds a vertex (relative to the datum) at the end.
     Polygon& append(const Point& p);
+    /// Adds the vertex (x, y, z) (relative to the datum) at the end.
     Polygon& append(double x, double y, double z = 0.0);
     /// Whether the polygon has no vertex.
     bool empty() const { return vertices.empty(); }

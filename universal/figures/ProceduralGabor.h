@@ -19,6 +19,7 @@ public:
     ProceduralGabor();
     /// wavelength and sigma in pixels, contrast 0..1, orientation and phase in degrees.
     ProceduralGabor(double wavelength, double sigma, double contrast, double orientation, double phase);
+    /// The same with lengths and angles as values that carry their units.
     ProceduralGabor(Length wavelength, Length sigma, double contrast, Angle orientation, Angle phase);
 
     ProceduralGabor& set(Length wavelength, Length sigma, double contrast, Angle orientation,
@@ -35,7 +36,8 @@ public:
     ProceduralGabor& setAspect(double aspect);
     /// ShaderPatch::sine or ShaderPatch::square.
     ProceduralGabor& setProfile(int profile);
-    /// ShaderPatch::gaussian (default), ::circular (the disc of the bars) or ::none.
+    /// ShaderPatch::gaussian (default), ShaderPatch::circular (the disc of the bars) or
+    /// ShaderPatch::none.
     ProceduralGabor& setAperture(int aperture);
     /// Mean luminance (requested intensity, 0..1); 0.5 by default.
     ProceduralGabor& setMean(double mean);

@@ -15,9 +15,11 @@ public:
     QuickGabor();
     /// wavelength and sigma in pixels, contrast 0..1, orientation and phase in degrees.
     QuickGabor(double wavelength, double sigma, double contrast, double orientation, double phase);
+    /// The same with lengths and angles as values that carry their units.
     QuickGabor(Length wavelength, Length sigma, double contrast, Angle orientation, Angle phase);
     /// A copy shares the renderer (counted as one more user).
     QuickGabor(const QuickGabor& other);
+    /// Takes other's parameters and shares its renderer; the one held before is released.
     QuickGabor& operator=(const QuickGabor& other);
     /// Releases the renderer.
     ~QuickGabor() override;

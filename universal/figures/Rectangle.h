@@ -10,8 +10,10 @@ namespace Stimora {
 /// (width = |right - left| + 1). It is both the framework's area type and a drawable shape.
 class Rectangle : public virtual Shape {
 public:
+    ///@{
     /// Inclusive pixel edges (left <= right, top <= bottom once set through an operation).
     double left = 0.0, top = 0.0, right = 0.0, bottom = 0.0;
+    ///@}
     /// Fill colour used by draw(target); opaque black by default.
     Color color;
 
@@ -22,7 +24,9 @@ public:
     Rectangle(double width, double height);
     /// Edges stored ordered; right - left and bottom - top must be positive (else "SIZE ERROR").
     Rectangle(double left, double top, double right, double bottom);
+    /// Copies the edges and the colour.
     Rectangle(const Rectangle& other);
+    /// Copies the edges and the colour.
     Rectangle& operator=(const Rectangle& other);
     ~Rectangle() override;
 
@@ -65,6 +69,7 @@ public:
 
     /// Whether (x, y) lies inside, both edges inclusive.
     bool contains(double x, double y) const;
+    /// Whether p lies inside, both edges inclusive (z is ignored).
     bool contains(const Point& p) const;
     /// Whether other lies wholly inside this rectangle.
     bool contains(const Rectangle& other) const;
@@ -73,14 +78,19 @@ public:
     double getWidth() const;
     /// |bottom - top| + 1 pixels.
     double getHeight() const;
+    /// (left + right) / 2.
     double getCenterX() const;
+    /// (top + bottom) / 2.
     double getCenterY() const;
     /// (getCenterX(), getCenterY(), 0).
     Point getCenter() const;
+    ///@{
+    /// One inclusive edge, in pixels.
     double getLeft() const { return left; }
     double getTop() const { return top; }
     double getRight() const { return right; }
     double getBottom() const { return bottom; }
+    ///@}
 
     /// Intersects with other; disjoint rectangles give the ordered box between the crossed edges.
     Rectangle& clipBy(const Rectangle& other);

@@ -23,7 +23,9 @@ public:
 
     /// The whole real line: (-inf, +inf).
     Interval() = default;
+    /// Copies both ends.
     Interval(const Interval&) = default;
+    /// Copies both ends.
     Interval& operator=(const Interval&) = default;
     virtual ~Interval() = default;
 
@@ -78,6 +80,7 @@ class Interval_acc : public Interval {
 public:
     /// Copies the target's bounds and keeps a reference to it.
     explicit Interval_acc(Interval& target);
+    /// Copies the bounds; the copy refers to the same interval.
     Interval_acc(const Interval_acc&) = default;
     ~Interval_acc() override = default;
 
