@@ -9,9 +9,9 @@ namespace Stimora {
 /// The monitor a canvas opens on: the platform's display index (-1 or out of range: the
 /// first), and the top-left corner of its work area in desktop pixels.
 struct DisplayPlace {
-    int handle = -1;
-    int areaLeft = 0;
-    int areaTop = 0;
+    int handle = -1;  ///< display index
+    int areaLeft = 0; ///< work area's left edge
+    int areaTop = 0;  ///< work area's top edge
 };
 
 /// The platform half of a Canvas: the display-mode switch, one top-most borderless window,

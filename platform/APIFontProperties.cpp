@@ -1,4 +1,5 @@
 #include "APIFontProperties.h"
+#include "GLCheck.h"
 
 #include <array>
 #include <cmath>
@@ -191,7 +192,7 @@ void GLAPIENTRY tessVertex(void* vertex, void*) {
     glVertex3dv(static_cast<const GLdouble*>(vertex));
 }
 void GLAPIENTRY tessEnd(void*) {
-    glEnd();
+    glCheck(glEnd());
 }
 void GLAPIENTRY tessCombine(GLdouble coords[3], void* [4], GLfloat[4], void** out, void* data) {
     auto& t = *static_cast<TessellationData*>(data);
@@ -269,7 +270,7 @@ void APIFontProperties::release() {
     if (cached) {
         // Lists end with their set: their names may stand for other lists of a later one.
         if (count > 0 && platformReachObjectSet(objectSet))
-            glDeleteLists(listBase, static_cast<GLsizei>(count));
+            glCheck(glDeleteLists(listBase, static_cast<GLsizei>(count)));
         ownedIndices.reset();
         listBase = 0;
         count = 0;
@@ -291,10 +292,10 @@ void APIFontProperties::build(const std::u16string& text, const std::string& fam
     Tessellator tessellator;
     GLuint base = 0;
     if (n > 0) {
-        base = glGenLists(n);
+        base = glCheckValue(glGenLists(n));
         if (base == 0 || !tessellator.valid()) {
             if (base != 0)
-                glDeleteLists(base, n);
+                glCheck(glDeleteLists(base, n));
             throw Exception(failedToLoad);
         }
     }
@@ -328,14 +329,14 @@ void APIFontProperties::build(const std::u16string& text, const std::string& fam
             if (face->glyph->metrics.horiAdvance == 0)
                 advance = blackBoxHeight;
             ok = FT_Outline_Decompose(&outline, &funcs, &glyph) == 0;
-            glNewList(base + static_cast<GLuint>(i), GL_COMPILE);
+            glCheck(glNewList(base + static_cast<GLuint>(i), GL_COMPILE));
             if (ok)
                 ok = tessellator.fill(glyph, (outline.flags & FT_OUTLINE_EVEN_ODD_FILL) != 0);
-            glTranslated(advance, 0.0, 0.0);
-            glEndList();
+            glCheck(glTranslated(advance, 0.0, 0.0));
+            glCheck(glEndList());
         }
         if (!ok) {
-            glDeleteLists(base, n);
+            glCheck(glDeleteLists(base, n));
             throw Exception(failedToLoad);
         }
         totalWidth += advance;

@@ -1,4 +1,5 @@
 #include "APIPatchShader.h"
+#include "GLCheck.h"
 
 #include "Platform.h"
 #include "base/Exception.h"
@@ -171,15 +172,15 @@ int versionOf(const GLubyte* text) {
 }
 
 GLuint compile(GLenum kind, const char* source) {
-    const GLuint shader = gl.createShader(kind);
-    gl.shaderSource(shader, 1, &source, nullptr);
-    gl.compileShader(shader);
+    const GLuint shader = glCheckValue(gl.createShader(kind));
+    glCheck(gl.shaderSource(shader, 1, &source, nullptr));
+    glCheck(gl.compileShader(shader));
     GLint ok = GL_FALSE;
-    gl.getShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    glCheck(gl.getShaderiv(shader, GL_COMPILE_STATUS, &ok));
     if (ok != GL_TRUE) {
         char log[1024] = {};
-        gl.getShaderInfoLog(shader, sizeof log, nullptr, log);
-        gl.deleteShader(shader);
+        glCheck(gl.getShaderInfoLog(shader, sizeof log, nullptr, log));
+        glCheck(gl.deleteShader(shader));
         fail(std::string("The patch shader does not compile with this driver: ") + log);
     }
     return shader;
@@ -193,29 +194,29 @@ void prepare() {
     objects = Objects();
     const GLuint vertex = compile(GL_VERTEX_SHADER, vertexSource);
     const GLuint fragment = compile(GL_FRAGMENT_SHADER, fragmentSource);
-    const GLuint program = gl.createProgram();
-    gl.attachShader(program, vertex);
-    gl.attachShader(program, fragment);
-    gl.bindAttribLocation(program, cornerAttribute, "corner");
-    gl.bindAttribLocation(program, waveAttribute, "wave");
-    gl.bindAttribLocation(program, shapeAttribute, "shape");
-    gl.bindAttribLocation(program, frameAttribute, "frame");
-    gl.bindAttribLocation(program, extraAttribute, "extra");
-    gl.linkProgram(program);
-    gl.deleteShader(vertex); // freed with the program
-    gl.deleteShader(fragment);
+    const GLuint program = glCheckValue(gl.createProgram());
+    glCheck(gl.attachShader(program, vertex));
+    glCheck(gl.attachShader(program, fragment));
+    glCheck(gl.bindAttribLocation(program, cornerAttribute, "corner"));
+    glCheck(gl.bindAttribLocation(program, waveAttribute, "wave"));
+    glCheck(gl.bindAttribLocation(program, shapeAttribute, "shape"));
+    glCheck(gl.bindAttribLocation(program, frameAttribute, "frame"));
+    glCheck(gl.bindAttribLocation(program, extraAttribute, "extra"));
+    glCheck(gl.linkProgram(program));
+    glCheck(gl.deleteShader(vertex)); // freed with the program
+    glCheck(gl.deleteShader(fragment));
     GLint ok = GL_FALSE;
-    gl.getProgramiv(program, GL_LINK_STATUS, &ok);
+    glCheck(gl.getProgramiv(program, GL_LINK_STATUS, &ok));
     if (ok != GL_TRUE) {
         char log[1024] = {};
-        gl.getProgramInfoLog(program, sizeof log, nullptr, log);
+        glCheck(gl.getProgramInfoLog(program, sizeof log, nullptr, log));
         fail(std::string("The patch shader does not link with this driver: ") + log);
     }
     objects.set = set;
     objects.program = program;
-    objects.mode = gl.getUniformLocation(program, "mode");
-    objects.inverseGamma = gl.getUniformLocation(program, "inverseGamma");
-    objects.tableSampler = gl.getUniformLocation(program, "table");
+    objects.mode = glCheckValue(gl.getUniformLocation(program, "mode"));
+    objects.inverseGamma = glCheckValue(gl.getUniformLocation(program, "inverseGamma"));
+    objects.tableSampler = glCheckValue(gl.getUniformLocation(program, "table"));
 }
 
 // The gamma tables as a 256-texel texture, loaded again whenever the tables change.
@@ -227,8 +228,8 @@ void bindTable(const PatchCalibration& calibration) {
         for (std::size_t i = 0; i < n && same; ++i)
             same = i < given && objects.tableLoaded[channel * n + i] == calibration.tables[channel][i];
     if (objects.table == 0)
-        glGenTextures(1, &objects.table);
-    glBindTexture(GL_TEXTURE_1D, objects.table);
+        glCheck(glGenTextures(1, &objects.table));
+    glCheck(glBindTexture(GL_TEXTURE_1D, objects.table));
     if (same)
         return;
     objects.tableLoaded.assign(3 * n, 0.0);
@@ -238,14 +239,14 @@ void bindTable(const PatchCalibration& calibration) {
             objects.tableLoaded[channel * n + i] = calibration.tables[channel][i];
             texels[i * 3 + channel] = static_cast<float>(calibration.tables[channel][i]);
         }
-    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    const char* extensions = reinterpret_cast<const char*>(glCheckValue(glGetString(GL_EXTENSIONS)));
     const bool floats =
         extensions != nullptr && std::string(extensions).find("GL_ARB_texture_float") != std::string::npos;
-    glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexImage1D(GL_TEXTURE_1D, 0, floats ? GL_RGB32F_ARB : GL_RGB16, static_cast<GLsizei>(n), 0, GL_RGB,
-                 GL_FLOAT, texels.data());
+    glCheck(glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, GL_NEAREST));
+    glCheck(glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_NEAREST));
+    glCheck(glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE));
+    glCheck(glTexImage1D(GL_TEXTURE_1D, 0, floats ? GL_RGB32F_ARB : GL_RGB16, static_cast<GLsizei>(n), 0,
+                         GL_RGB, GL_FLOAT, texels.data()));
 }
 
 void fill(float* out, const ShaderPatch& p) {
@@ -269,8 +270,8 @@ void fill(float* out, const ShaderPatch& p) {
 void APIPatchShader::require() {
     if (SDL_GL_GetCurrentContext() == nullptr)
         return;
-    const GLubyte* version = glGetString(GL_VERSION);
-    const GLubyte* language = glGetString(GL_SHADING_LANGUAGE_VERSION);
+    const GLubyte* version = glCheckValue(glGetString(GL_VERSION));
+    const GLubyte* language = glCheckValue(glGetString(GL_SHADING_LANGUAGE_VERSION));
     if (versionOf(version) < 201 || versionOf(language) < 120) {
         fail(std::string("Shader-drawn patches need OpenGL 2.1 with GLSL 1.20; this context has OpenGL ") +
              (version ? reinterpret_cast<const char*>(version) : "of unknown version") + " and GLSL " +
@@ -321,24 +322,24 @@ void APIPatchShader::draw(const ShaderPatch* patches, std::size_t count,
     for (std::size_t i = 0; i < count; ++i)
         fill(vertices.data() + i * 4 * floatsPerVertex, patches[i]);
 
-    gl.useProgram(objects.program);
-    gl.uniform1i(objects.mode, mode);
-    gl.uniform3f(objects.inverseGamma, static_cast<float>(inverse[0]), static_cast<float>(inverse[1]),
-                 static_cast<float>(inverse[2]));
-    gl.uniform1i(objects.tableSampler, 0);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glCheck(gl.useProgram(objects.program));
+    glCheck(gl.uniform1i(objects.mode, mode));
+    glCheck(gl.uniform3f(objects.inverseGamma, static_cast<float>(inverse[0]), static_cast<float>(inverse[1]),
+                         static_cast<float>(inverse[2])));
+    glCheck(gl.uniform1i(objects.tableSampler, 0));
+    glCheck(glEnable(GL_BLEND));
+    glCheck(glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA));
     const GLsizei stride = floatsPerVertex * sizeof(float);
     const float* base = vertices.data();
-    gl.vertexAttribPointer(cornerAttribute, 2, GL_FLOAT, GL_FALSE, stride, base);
+    glCheck(gl.vertexAttribPointer(cornerAttribute, 2, GL_FLOAT, GL_FALSE, stride, base));
     for (GLuint a = waveAttribute; a <= extraAttribute; ++a)
-        gl.vertexAttribPointer(a, 4, GL_FLOAT, GL_FALSE, stride, base + 2 + 4 * (a - waveAttribute));
+        glCheck(gl.vertexAttribPointer(a, 4, GL_FLOAT, GL_FALSE, stride, base + 2 + 4 * (a - waveAttribute)));
     for (GLuint a = cornerAttribute; a <= extraAttribute; ++a)
-        gl.enableVertexAttribArray(a);
-    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(count * 4));
+        glCheck(gl.enableVertexAttribArray(a));
+    glCheck(glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(count * 4)));
     for (GLuint a = cornerAttribute; a <= extraAttribute; ++a)
-        gl.disableVertexAttribArray(a);
-    gl.useProgram(0);
+        glCheck(gl.disableVertexAttribArray(a));
+    glCheck(gl.useProgram(0));
 }
 
 } // namespace Stimora

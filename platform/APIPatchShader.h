@@ -11,10 +11,10 @@ struct ShaderPatch;
 /// ramp), 1 raises them to inverse (software gamma), 2 looks them up in the three 256-entry
 /// tables, 3 encodes them for a Bits++ processor with inverse[0].
 struct PatchCalibration {
-    int mode = 0;
-    double inverse[3] = {1.0, 1.0, 1.0};
-    const double* tables[3] = {nullptr, nullptr, nullptr};
-    std::size_t tableSize = 0;
+    int mode = 0;                                          ///< 0 to 3, as above
+    double inverse[3] = {1.0, 1.0, 1.0};                   ///< 1 / gamma per channel
+    const double* tables[3] = {nullptr, nullptr, nullptr}; ///< red, green, blue tables (mode 2)
+    std::size_t tableSize = 0;                             ///< entries in each table
 };
 
 /// The platform half of the shader-drawn gratings and Gabor patches: one GLSL 1.20 program

@@ -58,11 +58,15 @@ void platformMessageBox(const std::string& title, const std::string& text);
 // ---- displays
 /// One monitor as the host reports it (desktop pixels).
 struct PlatformDisplay {
-    int width = 0, height = 0;
+    int width = 0;            ///< pixels
+    int height = 0;           ///< pixels
     int colorDepth = 0;       ///< bits per pixel of the current mode
     double refreshRate = 0.0; ///< Hz; 0 where the host does not know
-    std::string name;
-    int workLeft = 0, workTop = 0, workWidth = 0, workHeight = 0; ///< the work area
+    std::string name;         ///< the host's name for it
+    int workLeft = 0;         ///< work area's left edge
+    int workTop = 0;          ///< work area's top edge
+    int workWidth = 0;        ///< work area's width
+    int workHeight = 0;       ///< work area's height
 };
 /// Every monitor, in the host's order (its display index); empty where video cannot start.
 std::vector<PlatformDisplay> platformDisplays();

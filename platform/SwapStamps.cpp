@@ -1,4 +1,5 @@
 #include "SwapStamps.h"
+#include "GLCheck.h"
 
 #include <GL/gl.h>
 #include <GL/glx.h>
@@ -26,7 +27,7 @@ std::int64_t SwapStamps::waitForSwap() {
     std::int64_t ust = 0, msc = 0, sbc = 0;
     if (waitForSbc == nullptr ||
         !waitForSbc(glXGetCurrentDisplay(), glXGetCurrentDrawable(), 0, &ust, &msc, &sbc) || ust <= 0) {
-        glFinish();
+        glCheck(glFinish());
         return 0;
     }
     // The stamp is in microseconds of CLOCK_MONOTONIC; the framework's counter runs on its own
@@ -38,7 +39,7 @@ std::int64_t SwapStamps::waitForSwap() {
         static_cast<double>(monotonic.tv_sec) * 1e6 + monotonic.tv_nsec / 1e3 - static_cast<double>(ust);
     // A stamp from the future or from more than a second ago is not this swap's.
     if (ago < 0.0 || ago > 1e6) {
-        glFinish();
+        glCheck(glFinish());
         return 0;
     }
     return counter - static_cast<std::int64_t>(ago * 1e-6 * static_cast<double>(platformCounterFrequency()));

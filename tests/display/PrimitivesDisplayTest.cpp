@@ -1,4 +1,5 @@
 #include "CanvasFixture.h"
+#include "ExpectException.h"
 
 #include <GL/gl.h>
 
@@ -476,6 +477,18 @@ TEST_F(Groups, GroupsNestAndEmptyGroupDrawsNothing) {
     // The model-view matrix is restored: a plain rectangle lands where it says.
     canvas().rect(box(0, 0, 0, 0), Color::red);
     EXPECT_EQ(at(0, 0), red);
+}
+
+// Debug and sanitizer builds check every OpenGL call: a stroke of negative width reaches
+// glLineWidth, which refuses it, and the error names that call.
+TEST_F(Rectangles, CheckedBuildsNameTheOpenGLCallThatFailed) {
+#ifndef STIMORA_GL_CHECKS
+    GTEST_SKIP() << "OpenGL calls are checked in Debug and sanitizer builds only";
+#endif
+    Rectangle r;
+    r.set(10, 10, 20, 20);
+    const std::string error = errorOf([&] { canvas().rect(r, Stroke(Color::white, -2.0)); });
+    EXPECT_NE(error.find("OpenGL ERROR: GL_INVALID_VALUE from glLineWidth("), std::string::npos) << error;
 }
 
 } // namespace

@@ -8,24 +8,17 @@
 #include <cstring>
 
 #include "APICanvasProperties.h"
-#include "APIFontProperties.h"
-#include "APIImageProperties.h"
+#include "GLCheck.h"
 #include "base/Exception.h"
 #include "base/Rounding.h"
-#include "devices/Mouse.h"
 #include "display/CanvasInternal.h"
 #include "display/Display.h"
 #include "display/DrawableDummy.h"
 #include "display/RasterGlyphs.h"
 #include "figures/Colored.h"
-#include "figures/Ellipse.h"
 #include "figures/Group.h"
-#include "figures/Image.h"
 #include "figures/Letters.h"
-#include "figures/Line.h"
-#include "figures/Polygon.h"
 #include "figures/Rectangle.h"
-#include "figures/Stroke.h"
 
 namespace Stimora {
 
@@ -60,17 +53,17 @@ void setColor8(const Color& c) {
                static_cast<GLubyte>(Canvas::quantize(c.b)), static_cast<GLubyte>(Canvas::quantize(c.a)));
 }
 void setClearColor8(const Color& c) {
-    glClearColor(static_cast<GLclampf>(Canvas::quantize(c.r) / 255.0),
-                 static_cast<GLclampf>(Canvas::quantize(c.g) / 255.0),
-                 static_cast<GLclampf>(Canvas::quantize(c.b) / 255.0),
-                 static_cast<GLclampf>(Canvas::quantize(c.a) / 255.0));
+    glCheck(glClearColor(static_cast<GLclampf>(Canvas::quantize(c.r) / 255.0),
+                         static_cast<GLclampf>(Canvas::quantize(c.g) / 255.0),
+                         static_cast<GLclampf>(Canvas::quantize(c.b) / 255.0),
+                         static_cast<GLclampf>(Canvas::quantize(c.a) / 255.0)));
 }
 void setColorFloat(const Color& c) {
     glColor4d(c.r, c.g, c.b, c.a);
 }
 void setClearColorFloat(const Color& c) {
-    glClearColor(static_cast<GLclampf>(c.r), static_cast<GLclampf>(c.g), static_cast<GLclampf>(c.b),
-                 static_cast<GLclampf>(c.a));
+    glCheck(glClearColor(static_cast<GLclampf>(c.r), static_cast<GLclampf>(c.g), static_cast<GLclampf>(c.b),
+                         static_cast<GLclampf>(c.a)));
 }
 
 // Color's hardware calibration goes onto the current canvas's display.
@@ -277,11 +270,11 @@ void Canvas::release() {
         // Open canvases share their objects, so this canvas's lists outlive its context
         // unless deleted here; each name is its own.
         if (segmentLists != 0)
-            glDeleteLists(segmentLists, 128);
+            glCheck(glDeleteLists(segmentLists, 128));
         if (fillEllipseLists != 0)
-            glDeleteLists(fillEllipseLists, 4);
+            glCheck(glDeleteLists(fillEllipseLists, 4));
         if (lineEllipseLists != 0)
-            glDeleteLists(lineEllipseLists, 4);
+            glCheck(glDeleteLists(lineEllipseLists, 4));
         segmentLists = fillEllipseLists = lineEllipseLists = 0;
         if (api)
             api->release();
@@ -312,19 +305,19 @@ void Canvas::setupGraphics() {
 
     // Origin on the top-left pixel, y downwards; integer coordinates fall 0.375 pixel inside
     // their pixel, so points, lines and filled rectangles land on whole pixels.
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glDrawBuffer(GL_BACK);
-    glReadBuffer(GL_BACK);
-    glLoadIdentity();
-    glOrtho(-0.375, width - 0.375, height - 0.375, -0.375, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    glCheck(glViewport(0, 0, width, height));
+    glCheck(glMatrixMode(GL_PROJECTION));
+    glCheck(glDrawBuffer(GL_BACK));
+    glCheck(glReadBuffer(GL_BACK));
+    glCheck(glLoadIdentity());
+    glCheck(glOrtho(-0.375, width - 0.375, height - 0.375, -0.375, -1.0, 1.0));
+    glCheck(glMatrixMode(GL_MODELVIEW));
+    glCheck(glLoadIdentity());
 
     pushDefaultState();
 
     // Both buffers start black; the two flips also prime the frame timing.
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glCheck(glClearColor(0.0f, 0.0f, 0.0f, 1.0f));
     clear(back);
     flip(2);
     clear(back);
@@ -333,58 +326,58 @@ void Canvas::setupGraphics() {
 
 void Canvas::pushDefaultState() {
     activate();
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glShadeModel(GL_FLAT);
-    glEnable(GL_ALPHA_TEST);
-    glEnable(GL_BLEND);
-    glEnable(GL_LINE_STIPPLE);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glDisable(GL_POINT_SMOOTH);
-    glDisable(GL_LINE_SMOOTH);
-    glDisable(GL_POLYGON_SMOOTH);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_DITHER);
-    glDisable(GL_FOG);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_INDEX_LOGIC_OP);
-    glDisable(GL_COLOR_LOGIC_OP);
-    glDisable(GL_STENCIL_TEST);
-    glDisable(GL_TEXTURE_1D);
-    glDisable(GL_TEXTURE_2D);
-    glPixelTransferi(GL_MAP_COLOR, GL_FALSE);
-    glPixelTransferi(GL_MAP_STENCIL, GL_FALSE);
-    glPixelTransferf(GL_RED_SCALE, 1.0f);
-    glPixelTransferf(GL_GREEN_SCALE, 1.0f);
-    glPixelTransferf(GL_BLUE_SCALE, 1.0f);
-    glPixelTransferf(GL_ALPHA_SCALE, 1.0f);
-    glPixelTransferf(GL_RED_BIAS, 0.0f);
-    glPixelTransferf(GL_GREEN_BIAS, 0.0f);
-    glPixelTransferf(GL_BLUE_BIAS, 0.0f);
-    glPixelTransferf(GL_ALPHA_BIAS, 0.0f);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glPixelStoref(GL_UNPACK_ALIGNMENT, 4.0f);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glPixelStoref(GL_PACK_ALIGNMENT, 4.0f);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glCheck(glPushAttrib(GL_ALL_ATTRIB_BITS));
+    glCheck(glShadeModel(GL_FLAT));
+    glCheck(glEnable(GL_ALPHA_TEST));
+    glCheck(glEnable(GL_BLEND));
+    glCheck(glEnable(GL_LINE_STIPPLE));
+    glCheck(glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA));
+    glCheck(glDisable(GL_POINT_SMOOTH));
+    glCheck(glDisable(GL_LINE_SMOOTH));
+    glCheck(glDisable(GL_POLYGON_SMOOTH));
+    glCheck(glDisable(GL_DEPTH_TEST));
+    glCheck(glDisable(GL_DITHER));
+    glCheck(glDisable(GL_FOG));
+    glCheck(glDisable(GL_LIGHTING));
+    glCheck(glDisable(GL_INDEX_LOGIC_OP));
+    glCheck(glDisable(GL_COLOR_LOGIC_OP));
+    glCheck(glDisable(GL_STENCIL_TEST));
+    glCheck(glDisable(GL_TEXTURE_1D));
+    glCheck(glDisable(GL_TEXTURE_2D));
+    glCheck(glPixelTransferi(GL_MAP_COLOR, GL_FALSE));
+    glCheck(glPixelTransferi(GL_MAP_STENCIL, GL_FALSE));
+    glCheck(glPixelTransferf(GL_RED_SCALE, 1.0f));
+    glCheck(glPixelTransferf(GL_GREEN_SCALE, 1.0f));
+    glCheck(glPixelTransferf(GL_BLUE_SCALE, 1.0f));
+    glCheck(glPixelTransferf(GL_ALPHA_SCALE, 1.0f));
+    glCheck(glPixelTransferf(GL_RED_BIAS, 0.0f));
+    glCheck(glPixelTransferf(GL_GREEN_BIAS, 0.0f));
+    glCheck(glPixelTransferf(GL_BLUE_BIAS, 0.0f));
+    glCheck(glPixelTransferf(GL_ALPHA_BIAS, 0.0f));
+    glCheck(glPixelStorei(GL_UNPACK_ROW_LENGTH, 0));
+    glCheck(glPixelStorei(GL_UNPACK_SKIP_ROWS, 0));
+    glCheck(glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0));
+    glCheck(glPixelStorei(GL_UNPACK_ALIGNMENT, 4));
+    glCheck(glPixelStoref(GL_UNPACK_ALIGNMENT, 4.0f));
+    glCheck(glPixelStorei(GL_PACK_ALIGNMENT, 4));
+    glCheck(glPixelStoref(GL_PACK_ALIGNMENT, 4.0f));
+    glCheck(glPolygonMode(GL_FRONT_AND_BACK, GL_FILL));
 }
 
 void Canvas::popState() {
     activate();
-    glPopAttrib();
+    glCheck(glPopAttrib());
 }
 
 void Canvas::buildDisplayLists() {
     // Circles inscribed in the unit square at four resolutions: n = 5^(2 + 0.2 k) steps
     // (25, 34.49, 47.59, 65.66), every whole j < n, plus a closing vertex at t = 0.
-    fillEllipseLists = glGenLists(4);
-    lineEllipseLists = glGenLists(4);
+    fillEllipseLists = glCheckValue(glGenLists(4));
+    lineEllipseLists = glCheckValue(glGenLists(4));
     for (unsigned k = 0; k < 4; ++k) {
         const double n = std::pow(5.0, 2.0 + 0.2 * k);
         for (int outline = 0; outline < 2; ++outline) {
-            glNewList((outline ? lineEllipseLists : fillEllipseLists) + k, GL_COMPILE);
+            glCheck(glNewList((outline ? lineEllipseLists : fillEllipseLists) + k, GL_COMPILE));
             glBegin(outline ? GL_LINE_LOOP : GL_POLYGON);
             for (int j = 0; j < n; ++j) {
                 const double t = 2.0 * pi * j / n;
@@ -392,14 +385,14 @@ void Canvas::buildDisplayLists() {
                            static_cast<GLfloat>(0.5 + 0.5 * std::sin(t)));
             }
             glVertex2f(1.0f, 0.5f);
-            glEnd();
-            glEndList();
+            glCheck(glEnd());
+            glCheck(glEndList());
         }
     }
 
-    segmentLists = glGenLists(128);
+    segmentLists = glCheckValue(glGenLists(128));
     for (int code = 0; code < 128; ++code) {
-        glNewList(segmentLists + code, GL_COMPILE);
+        glCheck(glNewList(segmentLists + code, GL_COMPILE));
         const unsigned char mask = segmentMask(code);
         if (mask) {
             glBegin(GL_LINES);
@@ -409,13 +402,13 @@ void Canvas::buildDisplayLists() {
                     glVertex2i(segments[j][2], segments[j][3]);
                 }
             }
-            glEnd();
+            glCheck(glEnd());
         } else {
             glBegin(GL_POINTS);
             glVertex2i(8, 0);
-            glEnd();
+            glCheck(glEnd());
         }
-        glEndList();
+        glCheck(glEndList());
     }
 }
 
@@ -445,10 +438,10 @@ Canvas& Canvas::clear(const Color& color, int buffer) {
     // the back buffer afterwards whatever the code, so a draw buffer left on the front by
     // other code never takes a clear meant for the frame being drawn.
     if (buffer == 1 || buffer == back || buffer == front) {
-        glDrawBuffer(buffer == front ? GL_FRONT : GL_BACK);
-        glClear(GL_COLOR_BUFFER_BIT);
+        glCheck(glDrawBuffer(buffer == front ? GL_FRONT : GL_BACK));
+        glCheck(glClear(GL_COLOR_BUFFER_BIT));
     }
-    glDrawBuffer(GL_BACK);
+    glCheck(glDrawBuffer(GL_BACK));
     return *this;
 }
 

@@ -12,22 +12,12 @@
 #include <string>
 
 #include "APICanvasProperties.h"
-#include "APIFontProperties.h"
-#include "APIImageProperties.h"
+#include "GLCheck.h"
 #include "Platform.h"
 #include "base/Exception.h"
-#include "base/Rounding.h"
 #include "devices/Mouse.h"
 #include "display/CanvasInternal.h"
-#include "display/DrawableDummy.h"
-#include "figures/Ellipse.h"
-#include "figures/Group.h"
-#include "figures/Image.h"
-#include "figures/Letters.h"
-#include "figures/Line.h"
-#include "figures/Polygon.h"
 #include "figures/Rectangle.h"
-#include "figures/Stroke.h"
 
 namespace Stimora {
 
@@ -54,7 +44,7 @@ Canvas& Canvas::flip(int frames) {
     // The cursor goes to the default drawing target, which may be another canvas: finish
     // and swap in this one's context.
     activate();
-    glFinish();
+    glCheck(glFinish());
 
     holdPreviousFrame();
     beforeLastSwap.update();
@@ -290,7 +280,7 @@ Canvas& Canvas::progressBar(double fraction) {
     activate();
     if (fraction > 1.0)
         fraction = 1.0;
-    glDrawBuffer(GL_FRONT);
+    glCheck(glDrawBuffer(GL_FRONT));
     rect(progressRectangle, progressBackColor);
     if (fraction > 0.0) {
         const double left = progressRectangle.getLeft();
@@ -299,8 +289,8 @@ Canvas& Canvas::progressBar(double fraction) {
                 progressRectangle.getBottom());
         rect(bar, progressBarColor);
     }
-    glFlush();
-    glDrawBuffer(GL_BACK);
+    glCheck(glFlush());
+    glCheck(glDrawBuffer(GL_BACK));
     return *this;
 }
 

@@ -10,12 +10,6 @@
 #include <cstring>
 #include <memory>
 
-#include "APICanvasProperties.h"
-#include "APIFontProperties.h"
-#include "APIImageProperties.h"
-#include "base/Exception.h"
-#include "base/Rounding.h"
-#include "devices/Mouse.h"
 #include "display/CanvasInternal.h"
 #include "display/DrawableDummy.h"
 #include "figures/Ellipse.h"

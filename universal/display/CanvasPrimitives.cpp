@@ -11,20 +11,16 @@
 #include <cstring>
 #include <memory>
 
-#include "APICanvasProperties.h"
-#include "APIFontProperties.h"
 #include "APIImageProperties.h"
 #include "APIPatchShader.h"
+#include "GLCheck.h"
 #include "base/Exception.h"
 #include "base/Rounding.h"
 #include "base/ShaderPatch.h"
-#include "devices/Mouse.h"
 #include "display/CanvasInternal.h"
-#include "display/DrawableDummy.h"
 #include "figures/Ellipse.h"
 #include "figures/Group.h"
 #include "figures/Image.h"
-#include "figures/Letters.h"
 #include "figures/Line.h"
 #include "figures/Polygon.h"
 #include "figures/Rectangle.h"
@@ -55,7 +51,7 @@ Canvas& Canvas::pix(double x, double y, const Color& color) {
     setColor(color);
     glBegin(GL_POINTS);
     glVertex2d(x, y);
-    glEnd();
+    glCheck(glEnd());
     return *this;
 }
 
@@ -71,7 +67,7 @@ Canvas& Canvas::points(int count, const double* xs, const double* ys, const Colo
         setColor(colors[i]);
         glVertex2d(xs[i], ys[i]);
     }
-    glEnd();
+    glCheck(glEnd());
     return *this;
 }
 
@@ -81,7 +77,7 @@ Canvas& Canvas::points(int count, const double* xs, const double* ys, const Colo
     glBegin(GL_POINTS);
     for (int i = 0; i < count; ++i)
         glVertex2d(xs[i], ys[i]);
-    glEnd();
+    glCheck(glEnd());
     return *this;
 }
 
@@ -92,7 +88,7 @@ Canvas& Canvas::points(int count, const Point* points_, const Color* colors) {
         setColor(colors[i]);
         glVertex2d(points_[i].x, points_[i].y);
     }
-    glEnd();
+    glCheck(glEnd());
     return *this;
 }
 
@@ -102,14 +98,14 @@ Canvas& Canvas::points(int count, const Point* points_, const Color& color) {
     glBegin(GL_POINTS);
     for (int i = 0; i < count; ++i)
         glVertex2d(points_[i].x, points_[i].y);
-    glEnd();
+    glCheck(glEnd());
     return *this;
 }
 
 void Canvas::beginStroke(const Stroke& stroke) {
     setColor(stroke.color);
-    glLineWidth(static_cast<GLfloat>(stroke.width));
-    glLineStipple(roundToInt(stroke.width), stroke.pattern);
+    glCheck(glLineWidth(static_cast<GLfloat>(stroke.width)));
+    glCheck(glLineStipple(roundToInt(stroke.width), stroke.pattern));
 }
 
 Canvas& Canvas::line(double x1, double y1, double x2, double y2, const Color& color) {
@@ -118,7 +114,7 @@ Canvas& Canvas::line(double x1, double y1, double x2, double y2, const Color& co
     glBegin(GL_LINES);
     glVertex2d(x1, y1);
     glVertex2d(x2, y2);
-    glEnd();
+    glCheck(glEnd());
     return *this;
 }
 
@@ -139,7 +135,7 @@ Canvas& Canvas::line(double x1, double y1, double x2, double y2, const Stroke& s
     glBegin(GL_LINES);
     glVertex2d(x1, y1);
     glVertex2d(x2, y2);
-    glEnd();
+    glCheck(glEnd());
     return *this;
 }
 
@@ -159,7 +155,7 @@ Canvas& Canvas::lines(int count, const Point* points_, const Color& color) {
     glBegin(GL_LINES);
     for (int i = 0; i < 2 * count; ++i)
         glVertex2d(points_[i].x, points_[i].y);
-    glEnd();
+    glCheck(glEnd());
     return *this;
 }
 
@@ -170,7 +166,7 @@ Canvas& Canvas::lines(int count, const Point* points_, const Stroke& stroke) {
     glBegin(GL_LINES);
     for (int i = 0; i < 2 * count; ++i)
         glVertex2d(points_[i].x, points_[i].y);
-    glEnd();
+    glCheck(glEnd());
     return *this;
 }
 
@@ -180,7 +176,7 @@ Canvas& Canvas::polyline(int count, const Point* points_, const Color& color) {
     glBegin(GL_LINE_STRIP);
     for (int i = 0; i < count; ++i)
         glVertex2d(points_[i].x, points_[i].y);
-    glEnd();
+    glCheck(glEnd());
     return *this;
 }
 
@@ -191,7 +187,7 @@ Canvas& Canvas::polyline(int count, const Point* points_, const Stroke& stroke) 
     glBegin(GL_LINE_STRIP);
     for (int i = 0; i < count; ++i)
         glVertex2d(points_[i].x, points_[i].y);
-    glEnd();
+    glCheck(glEnd());
     return *this;
 }
 
@@ -199,7 +195,7 @@ Canvas& Canvas::polyline(int count, const Point* points_, const Stroke& stroke) 
 
 namespace {
 void fillRectangle(const Rectangle& r) {
-    glRectd(r.getLeft(), r.getTop(), r.getRight() + 1.0, r.getBottom() + 1.0);
+    glCheck(glRectd(r.getLeft(), r.getTop(), r.getRight() + 1.0, r.getBottom() + 1.0));
 }
 void outlineRectangle(const Rectangle& r) {
     glBegin(GL_LINE_LOOP);
@@ -207,7 +203,7 @@ void outlineRectangle(const Rectangle& r) {
     glVertex2d(r.getRight(), r.getTop());
     glVertex2d(r.getRight(), r.getBottom());
     glVertex2d(r.getLeft(), r.getBottom());
-    glEnd();
+    glCheck(glEnd());
 }
 } // namespace
 
@@ -279,9 +275,9 @@ void Canvas::fillEllipse(const Rectangle& bounds, const Color& color) {
     const double h = bounds.getBottom() - bounds.getTop() + 1.0;
     SavedState saved(true);
     setColor(color);
-    glTranslated(bounds.getLeft(), bounds.getTop(), 0.0);
-    glScaled(w, h + 1.0, 1.0);
-    glCallList(fillEllipseLists + ellipseList(w));
+    glCheck(glTranslated(bounds.getLeft(), bounds.getTop(), 0.0));
+    glCheck(glScaled(w, h + 1.0, 1.0));
+    glCheck(glCallList(fillEllipseLists + ellipseList(w)));
 }
 
 void Canvas::outlineEllipse(const Rectangle& bounds, const Stroke& stroke) {
@@ -289,9 +285,9 @@ void Canvas::outlineEllipse(const Rectangle& bounds, const Stroke& stroke) {
     const double h = bounds.getBottom() - bounds.getTop() + 1.0;
     SavedState saved(true);
     beginStroke(stroke);
-    glTranslated(bounds.getLeft(), bounds.getTop(), 0.0);
-    glScaled(w, h + 1.0, 1.0);
-    glCallList(lineEllipseLists + ellipseList(w));
+    glCheck(glTranslated(bounds.getLeft(), bounds.getTop(), 0.0));
+    glCheck(glScaled(w, h + 1.0, 1.0));
+    glCheck(glCallList(lineEllipseLists + ellipseList(w)));
 }
 
 Canvas& Canvas::ellipse(const Ellipse& ellipse_, const Color& color) {
@@ -323,13 +319,14 @@ Canvas& Canvas::ellipse(const Rectangle& rectangle, const Stroke& stroke) {
 namespace {
 void polygonVertices(const Polygon& polygon, GLenum mode) {
     const Point datum = polygon.getDatum();
-    glPushMatrix();
-    glTranslatef(static_cast<GLfloat>(datum.x), static_cast<GLfloat>(datum.y), static_cast<GLfloat>(datum.z));
+    glCheck(glPushMatrix());
+    glCheck(glTranslatef(static_cast<GLfloat>(datum.x), static_cast<GLfloat>(datum.y),
+                         static_cast<GLfloat>(datum.z)));
     glBegin(mode);
     for (const Point& p : polygon.vertices)
         glVertex3d(p.x, p.y, p.z);
-    glEnd();
-    glPopMatrix();
+    glCheck(glEnd());
+    glCheck(glPopMatrix());
 }
 } // namespace
 
@@ -366,7 +363,7 @@ Canvas& Canvas::polygon(int count, const Point* points_, const Color& color) {
     glBegin(GL_POLYGON);
     for (int i = 0; i < count; ++i)
         glVertex3d(points_[i].x, points_[i].y, points_[i].z);
-    glEnd();
+    glCheck(glEnd());
     return *this;
 }
 
@@ -377,7 +374,7 @@ Canvas& Canvas::polygon(int count, const Point* points_, const Stroke& stroke) {
     glBegin(GL_LINE_LOOP);
     for (int i = 0; i < count; ++i)
         glVertex3d(points_[i].x, points_[i].y, points_[i].z);
-    glEnd();
+    glCheck(glEnd());
     return *this;
 }
 
@@ -393,14 +390,14 @@ Canvas& Canvas::group(Group& group_) {
         // Destination alpha becomes the mask: clear it to 0 over the mask's area (colours
         // stay), add the mask's alpha (only alpha is written, so the mask's own colours never
         // reach the screen), then weight the members by the alpha left in the target.
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_ZERO, GL_SRC_COLOR);
+        glCheck(glEnable(GL_BLEND));
+        glCheck(glBlendFunc(GL_ZERO, GL_SRC_COLOR));
         rect(mask->getArea(), Color(Color::raw, 1.0, 1.0, 1.0, 0.0));
-        glBlendFunc(GL_ONE, GL_ONE);
+        glCheck(glBlendFunc(GL_ONE, GL_ONE));
         glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
         image(*mask);
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        glBlendFunc(GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA);
+        glCheck(glBlendFunc(GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA));
     }
     if (clipMode == Group::clipRectangle) {
         // The scissor box is in window coordinates, whose rows count up from the bottom.
@@ -408,24 +405,24 @@ Canvas& Canvas::group(Group& group_) {
         const int top = static_cast<int>(group_.getClipTop());
         const int w = static_cast<int>(group_.getClipWidth());
         const int h = static_cast<int>(group_.getClipHeight());
-        glEnable(GL_SCISSOR_TEST);
-        glScissor(left, height - top - h, w, h);
+        glCheck(glEnable(GL_SCISSOR_TEST));
+        glCheck(glScissor(left, height - top - h, w, h));
     }
     const Point datum = group_.getDatum();
-    glTranslated(datum.x, datum.y, datum.z);
+    glCheck(glTranslated(datum.x, datum.y, datum.z));
     if (group_.scaleX != 0.0 || group_.scaleY != 0.0 || group_.scaleZ != 0.0)
-        glScaled(group_.scaleX, group_.scaleY, group_.scaleZ);
+        glCheck(glScaled(group_.scaleX, group_.scaleY, group_.scaleZ));
     if (group_.angle != 0.0)
-        glRotated(group_.angle, group_.axisX, group_.axisY, group_.axisZ);
+        glCheck(glRotated(group_.angle, group_.axisX, group_.axisY, group_.axisZ));
 
     const std::vector<Figure*>& members = group_.getMembers();
     for (std::size_t i = 0; i < members.size(); ++i)
         members[i]->draw(*this);
 
     if (clipMode == Group::clipRectangle)
-        glDisable(GL_SCISSOR_TEST);
+        glCheck(glDisable(GL_SCISSOR_TEST));
     if (mask != nullptr)
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glCheck(glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA));
     return *this;
 }
 
@@ -439,14 +436,14 @@ Canvas& Canvas::image(Image& picture, double alpha) {
     Rectangle widened;
     widened.set(area.left - 1.0, area.top - 1.0, area.right + 1.0, area.bottom + 1.0);
     SavedState saved(false);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ZERO, GL_SRC_COLOR);
+    glCheck(glEnable(GL_BLEND));
+    glCheck(glBlendFunc(GL_ZERO, GL_SRC_COLOR));
     rect(widened, Color(Color::raw, 1.0, 1.0, 1.0, 0.0));
-    glBlendFunc(GL_ONE, GL_ONE);
+    glCheck(glBlendFunc(GL_ONE, GL_ONE));
     rect(widened, Color(Color::raw, 0.0, 0.0, 0.0, alpha));
-    glBlendFunc(GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA);
+    glCheck(glBlendFunc(GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA));
     image(picture);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glCheck(glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA));
     return *this;
 }
 Canvas& Canvas::image(Image& picture, double x, double y) {
@@ -465,10 +462,10 @@ Canvas& Canvas::image(Image& picture, double x, double y) {
         const double right = static_cast<double>(picture.getWidth()) / texture->textureWidth;
         const double bottom =
             static_cast<double>(texture->textureHeight - picture.getHeight()) / texture->textureHeight;
-        glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT);
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, texture->textureName);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        glCheck(glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT));
+        glCheck(glEnable(GL_TEXTURE_2D));
+        glCheck(glBindTexture(GL_TEXTURE_2D, texture->textureName));
+        glCheck(glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE));
         glColor4ub(255, 255, 255, 255);
         glBegin(GL_QUADS);
         glTexCoord2d(0.0, 1.0);
@@ -479,8 +476,8 @@ Canvas& Canvas::image(Image& picture, double x, double y) {
         glVertex2d(x + w, y + h);
         glTexCoord2d(0.0, bottom);
         glVertex2d(x, y + h);
-        glEnd();
-        glPopAttrib();
+        glCheck(glEnd());
+        glCheck(glPopAttrib());
         return *this;
     }
     // Direct transfer. The raster position is taken at the top-left corner and moved down by
@@ -490,19 +487,19 @@ Canvas& Canvas::image(Image& picture, double x, double y) {
     const int layout = picture.getLayout();
     const GLenum format = layout == Image::GRAY ? GL_LUMINANCE : layout == Image::RGB ? GL_RGB : GL_RGBA;
     const GLenum type = picture.getPrecision() == Image::FLOAT ? GL_FLOAT : GL_UNSIGNED_BYTE;
-    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    glCheck(glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT));
+    glCheck(glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT));
+    glCheck(glPixelStorei(GL_UNPACK_ALIGNMENT, 4));
+    glCheck(glPixelStorei(GL_UNPACK_ROW_LENGTH, 0));
+    glCheck(glPixelStorei(GL_UNPACK_SKIP_ROWS, 0));
+    glCheck(glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0));
     if (layout == Image::RGBA)
-        glEnable(GL_BLEND);
-    glRasterPos2d(x, y);
-    glBitmap(0, 0, 0.0f, 0.0f, 0.0f, static_cast<GLfloat>(-picture.getHeight()), nullptr);
-    glDrawPixels(picture.getWidth(), picture.getHeight(), format, type, picture.getBuffer());
-    glPopClientAttrib();
-    glPopAttrib();
+        glCheck(glEnable(GL_BLEND));
+    glCheck(glRasterPos2d(x, y));
+    glCheck(glBitmap(0, 0, 0.0f, 0.0f, 0.0f, static_cast<GLfloat>(-picture.getHeight()), nullptr));
+    glCheck(glDrawPixels(picture.getWidth(), picture.getHeight(), format, type, picture.getBuffer()));
+    glCheck(glPopClientAttrib());
+    glCheck(glPopAttrib());
     return *this;
 }
 // The shader reproduces Color's calibration: the canvas hands it the mode and its numbers.
@@ -567,32 +564,33 @@ Canvas& Canvas::capture(Image& picture, const Rectangle& source) {
     const int layout = picture.getLayout();
     const GLenum format = layout == Image::GRAY ? GL_LUMINANCE : layout == Image::RGB ? GL_RGB : GL_RGBA;
     const GLenum type = picture.getPrecision() == Image::FLOAT ? GL_FLOAT : GL_UNSIGNED_BYTE;
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPushAttrib(GL_PIXEL_MODE_BIT);
+    glCheck(glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT));
+    glCheck(glPushAttrib(GL_PIXEL_MODE_BIT));
     // Rows are written at the image's own stride even when fewer columns are read.
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glPixelStorei(GL_PACK_ROW_LENGTH, picture.getWidth());
-    glPixelStorei(GL_PACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
-    glReadBuffer(GL_BACK);
-    glReadPixels(static_cast<int>(area.left), height - static_cast<int>(area.bottom) - 1, readWidth,
-                 readHeight, format, type, picture.getBuffer());
-    glPopAttrib();
-    glPopClientAttrib();
+    glCheck(glPixelStorei(GL_PACK_ALIGNMENT, 4));
+    glCheck(glPixelStorei(GL_PACK_ROW_LENGTH, picture.getWidth()));
+    glCheck(glPixelStorei(GL_PACK_SKIP_ROWS, 0));
+    glCheck(glPixelStorei(GL_PACK_SKIP_PIXELS, 0));
+    glCheck(glReadBuffer(GL_BACK));
+    glCheck(glReadPixels(static_cast<int>(area.left), height - static_cast<int>(area.bottom) - 1, readWidth,
+                         readHeight, format, type, picture.getBuffer()));
+    glCheck(glPopAttrib());
+    glCheck(glPopClientAttrib());
     return *this;
 }
 Canvas& Canvas::copy(const Rectangle& source, const Rectangle& target, bool clearSource,
                      const Color& fillColor) {
     activate();
-    glReadBuffer(GL_BACK);
-    glDrawBuffer(GL_BACK);
+    glCheck(glReadBuffer(GL_BACK));
+    glCheck(glDrawBuffer(GL_BACK));
     // Integer coordinates lie 0.375 pixel inside their pixel, so the raster position of the
     // target's bottom edge sits in the window row above its bottom pixel: step one row down
     // (a bitmap move keeps the position valid even below the window's bottom edge).
-    glRasterPos2d(target.getLeft(), target.getBottom());
-    glBitmap(0, 0, 0.0f, 0.0f, 0.0f, -1.0f, nullptr);
-    glCopyPixels(static_cast<GLint>(source.getLeft()), static_cast<GLint>(height - source.getBottom() - 1),
-                 static_cast<GLsizei>(source.getWidth()), static_cast<GLsizei>(source.getHeight()), GL_COLOR);
+    glCheck(glRasterPos2d(target.getLeft(), target.getBottom()));
+    glCheck(glBitmap(0, 0, 0.0f, 0.0f, 0.0f, -1.0f, nullptr));
+    glCheck(glCopyPixels(
+        static_cast<GLint>(source.getLeft()), static_cast<GLint>(height - source.getBottom() - 1),
+        static_cast<GLsizei>(source.getWidth()), static_cast<GLsizei>(source.getHeight()), GL_COLOR));
     if (clearSource)
         rect(source, fillColor);
     return *this;

@@ -10,23 +10,13 @@
 #include <cstring>
 #include <memory>
 
-#include "APICanvasProperties.h"
 #include "APIFontProperties.h"
-#include "APIImageProperties.h"
+#include "GLCheck.h"
 #include "base/Exception.h"
-#include "base/Rounding.h"
-#include "devices/Mouse.h"
 #include "display/CanvasInternal.h"
-#include "display/DrawableDummy.h"
 #include "display/RasterGlyphs.h"
-#include "figures/Ellipse.h"
-#include "figures/Group.h"
-#include "figures/Image.h"
 #include "figures/Letters.h"
-#include "figures/Line.h"
-#include "figures/Polygon.h"
 #include "figures/Rectangle.h"
-#include "figures/Stroke.h"
 
 namespace Stimora {
 
@@ -46,18 +36,18 @@ Canvas& Canvas::letters(Letters& text, const Color& color) {
     if (!text.isCached())
         throw Exception("Please ask to developpers to implement drawing uncached Letters.");
     const APIFontProperties& glyphs = *text.glyphCache;
-    glPushMatrix();
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glCheck(glPushMatrix());
+    glCheck(glPushAttrib(GL_ALL_ATTRIB_BITS));
     glColor4f(static_cast<GLfloat>(color.r), static_cast<GLfloat>(color.g), static_cast<GLfloat>(color.b),
               static_cast<GLfloat>(color.a));
-    glTranslated(x, datum.y, 0.0);
+    glCheck(glTranslated(x, datum.y, 0.0));
     // Outlines are in em units with y up; the canvas runs y down.
-    glScaled(text.font.size, -text.font.size, 1.0);
-    glListBase(glyphs.listBase);
-    glCallLists(static_cast<GLsizei>(glyphs.count), GL_UNSIGNED_SHORT, glyphs.indices);
-    glListBase(0);
-    glPopAttrib();
-    glPopMatrix();
+    glCheck(glScaled(text.font.size, -text.font.size, 1.0));
+    glCheck(glListBase(glyphs.listBase));
+    glCheck(glCallLists(static_cast<GLsizei>(glyphs.count), GL_UNSIGNED_SHORT, glyphs.indices));
+    glCheck(glListBase(0));
+    glCheck(glPopAttrib());
+    glCheck(glPopMatrix());
     return *this;
 }
 int Canvas::message(const char* text, double x, double y, const Color& color, int alignment, int maxWidth) {
@@ -86,8 +76,8 @@ int Canvas::message(const char* text, double x, double y, const Color& color, in
     const Color maskClear(Color::raw, 1.0, 1.0, 1.0, 0.0);
     const Color fade(Color::raw, 1.0, 1.0, 1.0, color.a);
 
-    glPushAttrib(GL_COLOR_BUFFER_BIT | GL_ENABLE_BIT);
-    glEnable(GL_BLEND);
+    glCheck(glPushAttrib(GL_COLOR_BUFFER_BIT | GL_ENABLE_BIT));
+    glCheck(glEnable(GL_BLEND));
     Rectangle box;
     int lines = 0;
     const auto* p = reinterpret_cast<const unsigned char*>(text);
@@ -104,9 +94,9 @@ int Canvas::message(const char* text, double x, double y, const Color& color, in
         box.set(x0 - 4, top, x0 + sum, y + 8 * lines);
 
         // Destination alpha becomes the glyph mask; the colour then lands through it.
-        glBlendFunc(GL_ZERO, GL_SRC_COLOR);
+        glCheck(glBlendFunc(GL_ZERO, GL_SRC_COLOR));
         rect(box, maskClear);
-        glBlendFunc(GL_ONE, GL_ONE);
+        glCheck(glBlendFunc(GL_ONE, GL_ONE));
         double advance = 0.0;
         for (const unsigned char* q = start; q < end; ++q) {
             if (*q < RasterGlyphs::count) {
@@ -117,10 +107,10 @@ int Canvas::message(const char* text, double x, double y, const Color& color, in
             }
         }
         if (color.a != 1.0) {
-            glBlendFunc(GL_ZERO, GL_SRC_COLOR);
+            glCheck(glBlendFunc(GL_ZERO, GL_SRC_COLOR));
             rect(box, fade);
         }
-        glBlendFunc(GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA);
+        glCheck(glBlendFunc(GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA));
         rect(box, color);
         ++lines;
 
@@ -129,7 +119,7 @@ int Canvas::message(const char* text, double x, double y, const Color& color, in
         if (*p == '\n')
             ++p;
     }
-    glPopAttrib();
+    glCheck(glPopAttrib());
     return lines;
 }
 int Canvas::message(const std::string& text, double x, double y, const Color& color, int alignment,
@@ -175,12 +165,12 @@ Canvas& Canvas::segmentText(const char* text, double x, double y, const Color& c
     if (!text)
         return *this;
     // Only the matrix and the current colour change here, so saving those two is saving all.
-    glPushMatrix();
-    glPushAttrib(GL_CURRENT_BIT);
+    glCheck(glPushMatrix());
+    glCheck(glPushAttrib(GL_CURRENT_BIT));
     struct Restore {
         ~Restore() {
-            glPopAttrib();
-            glPopMatrix();
+            glCheck(glPopAttrib());
+            glCheck(glPopMatrix());
         }
     } restore;
     setColor(color);
@@ -188,18 +178,18 @@ Canvas& Canvas::segmentText(const char* text, double x, double y, const Color& c
     // Codes above 127 have no list; they keep their cell empty.
     auto draw = [this](unsigned char code) {
         if (code < 128)
-            glCallList(segmentLists + code);
+            glCheck(glCallList(segmentLists + code));
     };
     if (leftAligned) {
-        glTranslated(x - segmentAdvance, y, 0.0);
+        glCheck(glTranslated(x - segmentAdvance, y, 0.0));
         for (std::size_t i = 0; i < n; ++i) {
-            glTranslated(segmentAdvance, 0.0, 0.0);
+            glCheck(glTranslated(segmentAdvance, 0.0, 0.0));
             draw(static_cast<unsigned char>(text[i]));
         }
     } else {
-        glTranslated(x, y, 0.0);
+        glCheck(glTranslated(x, y, 0.0));
         for (std::size_t i = n; i-- > 0;) {
-            glTranslated(-segmentAdvance, 0.0, 0.0);
+            glCheck(glTranslated(-segmentAdvance, 0.0, 0.0));
             draw(static_cast<unsigned char>(text[i]));
         }
     }

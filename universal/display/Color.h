@@ -103,7 +103,9 @@ public:
     /// canvas's display and say whether it took; until then (no canvas) none loads, and
     /// calibration falls back to software.
     struct HardwareGamma {
+        /// Loads the ramp of three gamma values.
         bool (*values)(double r, double g, double b) = nullptr;
+        /// Loads the ramp of three 256-entry tables of values in 0..1.
         bool (*tables)(const std::vector<double>& red, const std::vector<double>& green,
                        const std::vector<double>& blue) = nullptr;
     };
