@@ -13,10 +13,15 @@ set_target_properties(stimora PROPERTIES
   VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR} DEFINE_SYMBOL "")
 
 get_target_property(STIMORA_PUBLIC_LINKS stimora INTERFACE_LINK_LIBRARIES)
+if(NOT STIMORA_PUBLIC_LINKS)
+  set(STIMORA_PUBLIC_LINKS) # no public header uses a dependency
+endif()
 list(FILTER STIMORA_PUBLIC_LINKS EXCLUDE REGEX "^\\$<LINK_ONLY:")
 get_target_property(STIMORA_ALL_LINKS stimora LINK_LIBRARIES)
 set(STIMORA_PRIVATE_LINKS ${STIMORA_ALL_LINKS})
-list(REMOVE_ITEM STIMORA_PRIVATE_LINKS ${STIMORA_PUBLIC_LINKS})
+if(STIMORA_PUBLIC_LINKS)
+  list(REMOVE_ITEM STIMORA_PRIVATE_LINKS ${STIMORA_PUBLIC_LINKS})
+endif()
 
 if(BUILD_SHARED_LIBS)
   # The static archive from the same position-independent objects: Stimora::stimora_static.
@@ -73,7 +78,9 @@ endfunction()
 
 stimora_linker_flags(public_flags ${STIMORA_PUBLIC_LINKS})
 stimora_linker_flags(private_flags ${STIMORA_PRIVATE_LINKS})
-list(REMOVE_ITEM private_flags ${public_flags})
+if(public_flags)
+  list(REMOVE_ITEM private_flags ${public_flags})
+endif()
 list(JOIN public_flags " " STIMORA_PC_LIBS)
 list(JOIN private_flags " " STIMORA_PC_LIBS_PRIVATE)
 if(NOT BUILD_SHARED_LIBS)
