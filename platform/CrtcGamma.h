@@ -22,8 +22,11 @@ class CrtcGamma {
 public:
     /// A rectangle of the root window; an inactive CRTC shows nothing.
     struct Area {
-        int x = 0, y = 0, width = 0, height = 0;
-        bool active = true;
+        int x = 0;          ///< left edge, root-window pixels
+        int y = 0;          ///< top edge, root-window pixels
+        int width = 0;      ///< pixels
+        int height = 0;     ///< pixels
+        bool active = true; ///< shows anything (has a mode)
     };
     /// Indices of the CRTCs that show some part of window: every one it overlaps, mirrors
     /// included. Empty where it lies over none.
