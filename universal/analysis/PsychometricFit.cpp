@@ -553,7 +553,7 @@ PsychometricFit::Result PsychometricFit::analyse(const Levels& levels, const Opt
         result.devianceP = static_cast<double>(atLeastAsLarge) / converged;
     if (result.bootstrapFailures > 0)
         result.note = std::to_string(result.bootstrapFailures) + " of " + std::to_string(options.bootstrap) +
-                      " bootstrap samples had no estimate and are left out of the intervals";
+                      " bootstrap samples had no estimate; the intervals leave them out";
     // A percentile interval beside its own estimate says the bootstrap cannot be trusted here.
     const auto withhold = [&](double& low, double& high, double value, const char* what) {
         if (low <= value && value <= high)
