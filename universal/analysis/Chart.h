@@ -30,14 +30,16 @@ public:
     };
     /// A line of text in a colour.
     struct Line {
-        std::string words;
-        Rgb colour;
+        std::string words; ///< the text, one line
+        Rgb colour;        ///< its colour
     };
 
     /// A journal column: 85 mm in points.
     static constexpr double column = 241.0;
+    ///@{
     /// Point sizes: tick labels, axis titles and panel headings, captions.
     static constexpr double tickSize = 7.0, labelSize = 8.0, noteSize = 7.0;
+    ///@}
     /// Height of a panel's heading line or a caption line.
     static constexpr double lineHeight = 9.0;
 
@@ -73,9 +75,11 @@ public:
     void marker(double x, double y, double radius, Rgb colour, bool filled);
     /// A filled bar between x0 and x1 from the axis' bottom up to y.
     void bar(double x0, double x1, double y, Rgb colour);
+    ///@{
     /// Text at figure coordinates in points, left aligned, in black or a colour.
     void caption(double x, double y, const std::string& words, double size = noteSize);
     void caption(double x, double y, const std::string& words, double size, Rgb colour);
+    ///@}
     /// Writes the file and closes it; raises Exception "FILE ERROR" naming the path when cairo
     /// cannot. The destructor writes too, silently, if this was not called.
     void save();

@@ -26,7 +26,9 @@ public:
 
     /// Mean, sd and maximum in ms.
     struct Summary {
-        double mean = 0.0, sd = 0.0, maximum = 0.0;
+        double mean = 0.0;    ///< ms
+        double sd = 0.0;      ///< ms
+        double maximum = 0.0; ///< ms
     };
 
     /// Reads path; raises Exception "FORMAT ERROR" naming the file and line of a missing

@@ -42,15 +42,22 @@ public:
     double intensity(std::size_t i) const;
     /// Trials at level i.
     double trials(std::size_t i) const { return n_[i]; }
-    /// Correct answers at level i; the bootstrap replaces them.
+    ///@{
+    /// Correct answers per level; the bootstrap replaces them.
     std::vector<double>& correct() { return k_; }
     const std::vector<double>& correct() const { return k_; }
+    ///@}
 
     /// One level's psi, 1 - psi, their logarithms and psi's first and second derivatives
     /// (d/d(a, ln beta, lapse); second: aa, ab, bb, a lapse, b lapse, lapse lapse) at a point.
     /// Given them, the log-likelihood and its derivatives are linear in the correct counts.
     struct Local {
-        double psi, miss, logPsi, logMiss, d[3], dd[6];
+        double psi;     ///< psi
+        double miss;    ///< 1 - psi
+        double logPsi;  ///< ln psi
+        double logMiss; ///< ln(1 - psi)
+        double d[3];    ///< first derivatives of psi
+        double dd[6];   ///< second derivatives of psi
     };
     /// The Local of every level at p.
     std::vector<Local> at(const double* p) const;
