@@ -31,6 +31,46 @@ cmp -s run.dat run.copy || fail "the input changed"
 awk -F'\t' 'NR > 1 && $8 == 0.75 && $10 < $9 && $9 < $11 && $9 > 0.005 && $9 < 0.08 { n++ } END { exit n != 2 }' \
   run_fit.tsv || fail "two fits with thresholds inside their intervals: $(cat run_fit.tsv)"
 [ "$(sed -n 2p frames_timing.tsv | cut -f1,2,3)" = $'300\t3\t3' ] || fail "timing summary $(cat frames_timing.tsv)"
+
+# Data without a maximum-likelihood estimate: a step, all correct, all at chance. No interval, and
+# the figure (SVG) has no curve: no path of more than 50 segments.
+level() { for ((i = 0; i < 20; i++)); do printf '%d\t%s\t%d\t\r\n' $((++n)) "$1" $((i < $2)); done; }
+for data in "step 10 20 20" "perfect 20 20 20" "chance 10 10 10"; do
+  set -- $data; n=0
+  { printf 'E\r\nnote\r\n\r\nTRIAL#\tContrast\tCorrect\t\r\n'; level 1 "$2"; level 2 "$3"; level 3 "$4"; } >"$1.dat"
+  for model in logistic gaussian weibull; do
+    "$analyze" --force --model $model --bootstrap 50 --format svg "$1.dat" >/dev/null 2>err || fail "$1 $model: $(cat err)"
+    awk -F'\t' 'NR == 2 && $9 == "NA" && $10 == "NA" && $19 == "no" && $20 ~ /^no maximum-likelihood estimate/ { ok = 1 }
+      END { exit !ok }' "$1_fit.tsv" || fail "$1 $model: $(sed -n 2p "$1_fit.tsv")"
+    [ "$(grep -o 'd="[^"]*"' "$1_psychometric.svg" | awk '{ n = gsub(/ L /, "") } n > 50' | wc -l)" = 0 ] ||
+      fail "$1 $model: a curve is drawn"
+  done
+done
+grep -q "jumps from the guess rate to the top between intensities 1 and 2" step_fit.tsv &&
+  grep -q "every answer is correct" perfect_fit.tsv && grep -q "no intensity rises above" chance_fit.tsv ||
+  fail "reasons: $(cut -f20 step_fit.tsv perfect_fit.tsv chance_fit.tsv)"
+
+# Input refused with the file and line: inf and hexadecimal intensities, a guess rate that is no
+# number, a threshold proportion the function never reaches, --log below 0.
+refused() { # expected message, then the command's arguments
+  local expected=$1; shift
+  "$analyze" --force "$@" >/dev/null 2>err && fail "accepted $*"
+  grep -qF "$expected" err || fail "$*: $(cat err)"
+}
+sed '5s/\t1\t/\tinf\t/' step.dat >inf.dat && refused 'inf.dat:5: "inf" in column "Contrast" is not a number.' inf.dat
+sed '6s/\t1\t/\t0x1\t/' step.dat >hex.dat && refused 'hex.dat:6: "0x1" in column' hex.dat
+sed '3s/.*/Guess rate\thalf;\t\r/' step.dat >guess.dat && refused 'guess.dat:3: the fixed variable "Guess rate" is "half"' guess.dat
+sed '3s/.*/Guess rate\t0.5;\t\r/' step.dat >rate.dat && refused 'rate.dat:3: --threshold-at 0.45 lies outside (0.5, 0.94)' --threshold-at 0.45 rate.dat
+sed 's/^\([0-9]*\)\t1\t/\1\t-1\t/' step.dat >negative.dat && refused 'negative.dat: --log cannot draw the intensity -1' --log --model logistic negative.dat
+
+# Interrupted during a slow bootstrap: the first input's outputs are written under temporary
+# names by then; none is left behind.
+mkdir signal && cp run.dat signal/a.dat && cp run.dat signal/b.dat
+"$analyze" --by Orientation --bootstrap 1000000 signal/a.dat signal/b.dat >/dev/null 2>&1 &
+for ((i = 0; i < 100; i++)); do compgen -G "signal/.*writing*" >/dev/null && break; sleep 0.1; done
+kill -INT $!
+wait $!
+[ $? -eq 130 ] && [ "$(ls -A signal | tr '\n' ' ')" = "a.dat b.dat " ] || fail "after SIGINT: $(ls -A signal)"
 cp "$out/run_psychometric.png" "$out/frames_timing.png" "$2/" 2>/dev/null
 
 # Existing outputs are refused without --force, and nothing is written.

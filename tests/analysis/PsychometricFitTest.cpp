@@ -114,7 +114,7 @@ TEST(PsychometricFit, SaysWhenItCannotConvergeAndRefusesTooFewIntensities) {
     options.bootstrap = 0;
     const auto e = PsychometricFit::fit(perfect, options);
     EXPECT_FALSE(e.converged);
-    EXPECT_NE(e.message.find("edge"), std::string::npos) << e.message;
+    EXPECT_NE(e.message.find("step"), std::string::npos) << e.message;
     EXPECT_THROW(PsychometricFit::fit({{1, 20, 10}}, options), Stimora::Exception);
     EXPECT_THROW(PsychometricFit::fit({{0, 20, 10}, {1, 20, 15}}, options), Stimora::Exception);
 }

@@ -97,3 +97,20 @@ TEST(QuestPosterior, BadParametersAndResponsesAreRefusedSayingWhatIsWrong) {
     EXPECT_EQ(error.message(), "A response must be 0 (wrong) or 1 (correct), not 2.");
     EXPECT_EQ(q.trials(), 0);
 }
+
+// Beyond guess +- range / 2 the published formulation moves the whole likelihood window to the
+// end of its table (mean -1.359634134049 by that formulation), and says so once.
+TEST(QuestPosterior, AnIntensityOutsideTheWindowShiftsItAsPublishedAndWarnsOnce) {
+    QuestPosterior::Parameters p;
+    p.guess = -1;
+    QuestPosterior q(p);
+    testing::internal::CaptureStderr();
+    q.update(-1, 1);
+    q.update(2.0, 1);
+    EXPECT_NEAR(q.mean(), -1.359634134049, 1e-9);
+    q.update(2.5, 1);
+    const std::string warnings = testing::internal::GetCapturedStderr();
+    EXPECT_NE(warnings.find("QUEST intensity 2.000 lies outside -3.50 to 1.50"), std::string::npos)
+        << warnings;
+    EXPECT_EQ(warnings.find("2.500"), std::string::npos) << warnings;
+}

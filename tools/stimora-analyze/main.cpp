@@ -11,9 +11,11 @@
 #include "analysis/ResultTable.h"
 #include "base/Exception.h"
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -38,7 +40,9 @@ that ended early), or a frame log saved by the canvas. For a result file NAME.da
   NAME_psychometric.EXT  the psychometric figure
   NAME_track.EXT         Staircase and Quest: intensity by trial with reversals and the estimate
 and for a frame log NAME.tsv
-  NAME_timing.tsv        flips, refreshes missed, interval mean, sd and maximum, nominal period
+  NAME_timing.tsv        flips, refreshes missed, the interval per frame asked (each flip's
+                         interval over the refreshes it was to last: mean, sd, maximum),
+                         nominal period
   NAME_timing.EXT        interval by flip with the nominal period and drops, and a histogram
 It names every file it wrote. It never overwrites an input, nor an existing output without
 --force; on any error it says which file and line, writes nothing and exits with 1.
@@ -61,7 +65,8 @@ Options:
   --bootstrap N       parametric bootstrap samples for the intervals and the deviance's
                       p-value; 0 for none (default: 1000)
   --seed N            the bootstrap's seed (default: 1)
-  --log               a log intensity axis in the figures
+  --log               a log intensity axis in the figures (refused for intensities at or
+                      below 0, such as QUEST's log10 units)
   --overlay           all conditions in one panel in distinct colours (default: one panel
                       per condition)
   --format LIST       figure formats, comma separated: png, pdf, svg (default: png)
@@ -90,9 +95,8 @@ struct Failure {
 };
 
 double numberArgument(const std::string& option, const std::string& text) {
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !std::isfinite(value))
+    double value = 0;
+    if (!ResultTable::decimal(text, value))
         throw Failure{option + " takes a number, not \"" + text + "\"."};
     return value;
 }
@@ -172,13 +176,43 @@ Settings parse(int argc, char** argv) {
     return s;
 }
 
+// Temporary outputs not yet renamed. A signal that ends the run removes them: the handler only
+// reads the list, which changes with the signals blocked.
+std::vector<std::string> unfinished;
+
+void removeUnfinished(int signal) {
+    for (const std::string& path : unfinished)
+        unlink(path.c_str());
+    ::signal(signal, SIG_DFL);
+    raise(signal);
+}
+
+class SignalsBlocked {
+public:
+    SignalsBlocked() {
+        sigset_t all;
+        sigfillset(&all);
+        sigprocmask(SIG_BLOCK, &all, &previous_);
+    }
+    ~SignalsBlocked() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+
+private:
+    sigset_t previous_;
+};
+
 // Outputs are written under temporary names and renamed once everything has succeeded.
 class Outputs {
 public:
-    Outputs(const Settings& settings) : settings_(settings) {}
+    Outputs(const Settings& settings) : settings_(settings) {
+        for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+            ::signal(signal, removeUnfinished);
+    }
     ~Outputs() {
+        SignalsBlocked blocked;
         for (const auto& file : files_)
-            std::remove(file.temporary.c_str());
+            if (!file.temporary.empty())
+                std::remove(file.temporary.c_str());
+        unfinished.clear();
     }
     // The temporary name to write the output named for input with suffix.
     std::string add(const std::string& input, const std::string& suffix) {
@@ -206,13 +240,19 @@ public:
                 throw Failure{"two inputs would both write \"" + path + "\"."};
         // The temporary name keeps the extension: it chooses the figure's format.
         files_.push_back({path, folder + "." + name + ".writing-" + std::to_string(getpid()) + suffix});
+        SignalsBlocked blocked;
+        unfinished.push_back(files_.back().temporary);
         return files_.back().temporary;
     }
     void commit() {
         for (auto& file : files_) {
-            if (std::rename(file.temporary.c_str(), file.path.c_str()) != 0)
-                throw Failure{"cannot write \"" + file.path + "\"."};
-            file.temporary.clear();
+            {
+                SignalsBlocked blocked;
+                if (std::rename(file.temporary.c_str(), file.path.c_str()) != 0)
+                    throw Failure{"cannot write \"" + file.path + "\"."};
+                unfinished.erase(std::find(unfinished.begin(), unfinished.end(), file.temporary));
+                file.temporary.clear();
+            }
             std::cout << file.path << "\n";
         }
     }
@@ -269,14 +309,37 @@ void analyseResults(const std::string& input, const Settings& s, Outputs& output
                     : s.model == "weibull" || positive ? PsychometricFit::Shape::weibull
                                                        : PsychometricFit::Shape::logistic;
     options.guess = s.guess;
-    if (std::isnan(options.guess)) {
-        const auto fixed = table.fixed().find("Guess rate");
-        options.guess = fixed != table.fixed().end() ? std::atof(fixed->second.c_str()) : 0.5;
-    }
+    const auto fixed = table.fixed().find("Guess rate");
+    const bool guessFromFile = std::isnan(s.guess) && fixed != table.fixed().end();
+    if (guessFromFile &&
+        (!ResultTable::decimal(fixed->second, options.guess) || !(options.guess >= 0 && options.guess < 1)))
+        throw Failure{ResultTable::where(input, ResultTable::fixedLine,
+                                         "the fixed variable \"Guess rate\" is \"" + fixed->second +
+                                             "\", not a proportion in [0, 1).")};
+    if (std::isnan(options.guess))
+        options.guess = 0.5;
     options.freeLapse = s.freeLapse;
     options.lapse = s.lapse;
     options.maximumLapse = s.maximumLapse;
     options.thresholdAt = s.thresholdAt;
+    const double top = 1 - (s.freeLapse ? s.maximumLapse : s.lapse);
+    if (!std::isnan(s.thresholdAt) && !(s.thresholdAt > options.guess && s.thresholdAt < top)) {
+        const std::string what =
+            "--threshold-at " + cell(s.thresholdAt) + " lies outside (" + cell(options.guess) + ", " +
+            cell(top) + "), between the guess rate and 1 minus the " +
+            (s.freeLapse ? "largest lapse rate" : "lapse rate") + ": psi never gets there.";
+        throw Failure{guessFromFile ? ResultTable::where(input, ResultTable::fixedLine, what)
+                                    : input + ": " + what};
+    }
+    if (s.log)
+        for (const auto& condition : conditions)
+            for (const auto& level : condition.levels)
+                if (level.intensity <= 0)
+                    throw Failure{input + ": --log cannot draw the intensity " + cell(level.intensity) +
+                                  " (at or below 0) on a log axis" +
+                                  (table.procedure() == ResultTable::Procedure::quest
+                                       ? "; QUEST's intensities are log10 units already: leave out --log."
+                                       : "; leave out --log.")};
     options.bootstrap = s.bootstrap;
     options.seed = s.seed;
     options.progress = &std::cerr;
@@ -309,10 +372,14 @@ void analyseResults(const std::string& input, const Settings& s, Outputs& output
              << cell(r.thresholdLow) << '\t' << cell(r.thresholdHigh) << '\t' << cell(e.slope) << '\t'
              << cell(r.slopeLow) << '\t' << cell(r.slopeHigh) << '\t' << cell(e.deviance) << '\t'
              << cell(r.devianceP) << '\t' << r.bootstrapSamples << '\t' << r.bootstrapFailures << '\t'
-             << (e.converged ? "yes" : "no") << '\t' << e.message << "\r\n";
+             << (e.converged ? "yes" : "no") << '\t' << e.message
+             << (e.message.empty() || r.note.empty() ? "" : "; ") << r.note << "\r\n";
         if (!e.converged)
             std::cerr << "stimora-analyze: " << input << ": condition " << condition.name
                       << ": the fit did not converge (" << e.message << ").\n";
+        else if (!r.note.empty())
+            std::cerr << "stimora-analyze: " << input << ": condition " << condition.name << ": " << r.note
+                      << ".\n";
         results.push_back(r);
     }
     writeText(outputs.add(input, "_levels.tsv"), levels.str());
@@ -328,23 +395,18 @@ void analyseResults(const std::string& input, const Settings& s, Outputs& output
 
 void analyseFrames(const std::string& input, const Settings& s, Outputs& outputs) {
     const FrameTimes log = FrameTimes::read(input);
-    double mean = 0, maximum = 0, sd = 0;
     int withDrops = 0;
-    const auto& flips = log.flips();
-    for (std::size_t i = 1; i < flips.size(); ++i) {
-        mean += flips[i].interval;
-        maximum = std::max(maximum, flips[i].interval);
-        withDrops += flips[i].missed > 0;
-    }
-    mean /= static_cast<double>(flips.size() - 1);
-    for (std::size_t i = 1; i < flips.size(); ++i)
-        sd += (flips[i].interval - mean) * (flips[i].interval - mean);
-    sd = flips.size() > 2 ? std::sqrt(sd / static_cast<double>(flips.size() - 2)) : 0.0;
+    for (const auto& flip : log.flips())
+        withDrops += flip.missed > 0;
+    // Per frame asked, so that frames held for several refreshes do not swell the spread.
+    const FrameTimes::Summary perFrame = log.perFrame();
     std::ostringstream text;
-    text << "flips\trefreshes_missed\tflips_after_drops\tinterval_mean_ms\tinterval_sd_ms\tinterval_max_ms\t"
+    text << "flips\trefreshes_missed\tflips_after_drops\tper_frame_mean_ms\tper_frame_sd_ms\tper_frame_max_"
+            "ms\t"
             "nominal_period_ms\r\n"
-         << flips.size() << '\t' << log.drops() << '\t' << withDrops << '\t' << cell(mean) << '\t' << cell(sd)
-         << '\t' << cell(maximum) << '\t' << cell(log.nominalPeriod()) << "\r\n";
+         << log.flips().size() << '\t' << log.drops() << '\t' << withDrops << '\t' << cell(perFrame.mean)
+         << '\t' << cell(perFrame.sd) << '\t' << cell(perFrame.maximum) << '\t' << cell(log.nominalPeriod())
+         << "\r\n";
     writeText(outputs.add(input, "_timing.tsv"), text.str());
     for (const std::string& format : s.formats)
         Figures::frameTiming(outputs.add(input, "_timing." + format), log);

@@ -16,38 +16,59 @@ namespace Analysis {
 
 namespace {
 
-const double pixelsPerPoint = 2.0;
+const double pixelsPerPoint = 300.0 / 72.0;
 
 bool endsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// Tick values: 1, 2 or 5 times a power of ten on a linear axis; decades (and 2, 5 within
-// them when there are few) on a log axis.
-std::vector<double> ticks(const Chart::Axis& axis) {
+// Nice linear ticks: 1, 2 or 5 times a power of ten, about five over the axis.
+std::vector<double> linearTicks(double low, double high) {
     std::vector<double> values;
-    if (axis.log) {
-        const int first = static_cast<int>(std::floor(std::log10(axis.low)));
-        const int last = static_cast<int>(std::ceil(std::log10(axis.high)));
-        const bool fine = last - first <= 2;
-        for (int e = first; e <= last; ++e)
-            for (double m : {1.0, 2.0, 5.0})
-                if (m == 1.0 || fine) {
-                    const double v = m * std::pow(10.0, e);
-                    if (v >= axis.low * (1 - 1e-9) && v <= axis.high * (1 + 1e-9))
-                        values.push_back(v);
-                }
-        return values;
-    }
-    const double raw = (axis.high - axis.low) / 8;
+    const double raw = (high - low) / 5;
     const double power = std::pow(10.0, std::floor(std::log10(raw)));
     double step = power;
     for (double m : {2.0, 5.0, 10.0})
-        if (raw > step)
+        if (raw > step * 1.001)
             step = m * power;
-    for (double v = std::ceil(axis.low / step - 1e-9) * step; v <= axis.high + step * 1e-9; v += step)
+    for (double v = std::ceil(low / step - 1e-9) * step; v <= high + step * 1e-9; v += step)
         values.push_back(std::fabs(v) < step * 1e-9 ? 0.0 : v);
     return values;
+}
+
+// Tick values. On a log axis: decades, or 1-3, 1-2-5 or every digit within them, whichever
+// first gives four ticks; an axis shorter than that gets linear ticks.
+std::vector<double> ticks(const Chart::Axis& axis) {
+    if (!axis.log)
+        return linearTicks(axis.low, axis.high);
+    const int first = static_cast<int>(std::floor(std::log10(axis.low)));
+    const int last = static_cast<int>(std::ceil(std::log10(axis.high)));
+    const std::vector<std::vector<double>> sets = {{1}, {1, 3}, {1, 2, 5}, {1, 2, 3, 4, 5, 6, 7, 8, 9}};
+    for (const auto& set : sets) {
+        std::vector<double> values;
+        for (int e = first; e <= last; ++e)
+            for (double m : set) {
+                const double v = m * std::pow(10.0, e);
+                if (v >= axis.low * (1 - 1e-9) && v <= axis.high * (1 + 1e-9))
+                    values.push_back(v);
+            }
+        if (values.size() >= 4)
+            return values;
+    }
+    std::vector<double> values;
+    for (double v : linearTicks(axis.low, axis.high))
+        if (v > 0)
+            values.push_back(v);
+    return values;
+}
+
+// Unhinted metrics: text measures the same on every surface and at every resolution.
+void setFont(cairo_t* cr) {
+    cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    cairo_set_font_options(cr, options);
+    cairo_font_options_destroy(options);
 }
 
 std::string label(double value) {
@@ -95,7 +116,8 @@ Chart::Chart(const std::string& path, double width, double height) : surface_(ne
         cairo_scale(s.cr, pixelsPerPoint, pixelsPerPoint);
     cairo_set_source_rgb(s.cr, 1, 1, 1);
     cairo_paint(s.cr);
-    cairo_select_font_face(s.cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    setFont(s.cr);
+    cairo_set_line_cap(s.cr, CAIRO_LINE_CAP_BUTT);
 }
 
 Chart::~Chart() {
@@ -154,57 +176,98 @@ double Chart::toY(double y) const {
     return top_ + (1 - t) * height_;
 }
 
+std::vector<std::string> Chart::wrap(const std::string& words, double size, double width) {
+    // Text is measured in points on a scratch surface.
+    cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
+    cairo_t* cr = cairo_create(scratch);
+    setFont(cr);
+    cairo_set_font_size(cr, size);
+    std::vector<std::string> lines;
+    std::string current;
+    std::size_t start = 0;
+    while (start < words.size()) {
+        std::size_t end = words.find(' ', start);
+        if (end == std::string::npos)
+            end = words.size();
+        const std::string word = words.substr(start, end - start);
+        const std::string longer = current.empty() ? word : current + " " + word;
+        cairo_text_extents_t extents;
+        cairo_text_extents(cr, longer.c_str(), &extents);
+        if (extents.x_advance > width && !current.empty()) {
+            lines.push_back(current);
+            current = word;
+        } else {
+            current = longer;
+        }
+        start = end + 1;
+    }
+    if (!current.empty())
+        lines.push_back(current);
+    cairo_destroy(cr);
+    cairo_surface_destroy(scratch);
+    return lines;
+}
+
 void Chart::panel(double x, double y, double w, double h, const Axis& xAxis, const Axis& yAxis,
-                  const std::string& title) {
+                  const std::vector<Line>& heading) {
     cairo_t* cr = surface_->cr;
-    left_ = x + 58;
-    top_ = y + 24;
-    width_ = w - 70;
-    height_ = h - 66;
+    const double headingHeight = static_cast<double>(heading.size()) * lineHeight;
+    left_ = x + 36;
+    top_ = y + headingHeight + 6;
+    width_ = w - 36 - 8;
+    height_ = h - headingHeight - 6 - 26;
     x_ = xAxis;
     y_ = yAxis;
     cairo_reset_clip(cr);
+    cairo_set_dash(cr, nullptr, 0, 0);
+    for (std::size_t i = 0; i < heading.size(); ++i)
+        caption(x + 6, y + lineHeight * static_cast<double>(i + 1) - 1.5, heading[i].words, labelSize,
+                heading[i].colour);
     cairo_set_source_rgb(cr, 0, 0, 0);
-    cairo_set_line_width(cr, 0.8);
+    cairo_set_line_width(cr, 0.5);
     cairo_rectangle(cr, left_, top_, width_, height_);
     cairo_stroke(cr);
 
-    cairo_set_font_size(cr, 9);
+    cairo_set_font_size(cr, tickSize);
     cairo_text_extents_t extents;
+    double widest = 0, labelled = -INFINITY;
     for (double v : ticks(x_)) {
         const double px = toX(v);
         cairo_move_to(cr, px, top_ + height_);
-        cairo_line_to(cr, px, top_ + height_ + 4);
+        cairo_line_to(cr, px, top_ + height_ + 2.5);
         cairo_stroke(cr);
+        // Crowded labels (the top of a log decade) are left out; the tick stays.
         const std::string words = label(v);
         cairo_text_extents(cr, words.c_str(), &extents);
-        cairo_move_to(cr, px - extents.width / 2 - extents.x_bearing, top_ + height_ + 15);
+        const double start = px - extents.width / 2 - extents.x_bearing;
+        if (start < labelled + 3)
+            continue;
+        labelled = start + extents.x_advance;
+        cairo_move_to(cr, start, top_ + height_ + 10);
         cairo_show_text(cr, words.c_str());
     }
     for (double v : ticks(y_)) {
         const double py = toY(v);
-        cairo_move_to(cr, left_ - 4, py);
+        cairo_move_to(cr, left_ - 2.5, py);
         cairo_line_to(cr, left_, py);
         cairo_stroke(cr);
         const std::string words = label(v);
         cairo_text_extents(cr, words.c_str(), &extents);
-        cairo_move_to(cr, left_ - 7 - extents.width - extents.x_bearing, py + 3);
+        widest = std::max(widest, extents.x_advance);
+        cairo_move_to(cr, left_ - 4 - extents.x_advance, py + 2.5);
         cairo_show_text(cr, words.c_str());
     }
-    cairo_set_font_size(cr, 11);
+    cairo_set_font_size(cr, labelSize);
     std::string xLabel = x_.label + (x_.log ? " (log scale)" : "");
     cairo_text_extents(cr, xLabel.c_str(), &extents);
-    cairo_move_to(cr, left_ + width_ / 2 - extents.width / 2, top_ + height_ + 32);
+    cairo_move_to(cr, left_ + width_ / 2 - extents.x_advance / 2, top_ + height_ + 21);
     cairo_show_text(cr, xLabel.c_str());
     cairo_text_extents(cr, y_.label.c_str(), &extents);
     cairo_save(cr);
-    cairo_move_to(cr, x + 16, top_ + height_ / 2 + extents.width / 2);
+    cairo_move_to(cr, std::max(x + 8.0, left_ - 7 - widest), top_ + height_ / 2 + extents.x_advance / 2);
     cairo_rotate(cr, -M_PI / 2);
     cairo_show_text(cr, y_.label.c_str());
     cairo_restore(cr);
-    cairo_set_font_size(cr, 12);
-    cairo_move_to(cr, left_, top_ - 8);
-    cairo_show_text(cr, title.c_str());
 
     cairo_rectangle(cr, left_, top_, width_, height_);
     cairo_clip(cr);
@@ -234,6 +297,49 @@ void Chart::line(const std::vector<double>& xs, const std::vector<double>& ys, R
     cairo_set_dash(cr, dash, 0, 0);
 }
 
+void Chart::interval(double x, double low, double high, Rgb colour, double cap) {
+    if (!std::isfinite(x) || (x_.log && x <= 0))
+        return;
+    cairo_t* cr = surface_->cr;
+    cairo_set_source_rgb(cr, colour.r, colour.g, colour.b);
+    cairo_set_line_width(cr, 0.6);
+    const double px = toX(x), bottom = toY(low), top = toY(high);
+    cairo_move_to(cr, px, bottom);
+    cairo_line_to(cr, px, top);
+    for (double py : {bottom, top}) {
+        cairo_move_to(cr, px - cap / 2, py);
+        cairo_line_to(cr, px + cap / 2, py);
+    }
+    cairo_stroke(cr);
+}
+
+void Chart::span(double y, double low, double high, Rgb colour) {
+    cairo_t* cr = surface_->cr;
+    cairo_set_source_rgb(cr, colour.r, colour.g, colour.b);
+    cairo_set_line_width(cr, 0.9);
+    const double py = toY(y), left = left_, right = left_ + width_;
+    const double from = x_.log && low <= 0 ? -INFINITY : toX(low), to = toX(high);
+    const double a = std::max(left, from), b = std::min(right, to);
+    cairo_move_to(cr, a, py);
+    cairo_line_to(cr, b, py);
+    cairo_stroke(cr);
+    // A cap where the interval ends inside the panel; an arrowhead where it goes on beyond.
+    for (const auto& end : {std::make_pair(a, from < left), std::make_pair(b, to > right)}) {
+        const double direction = end.first == a ? -1 : 1;
+        if (end.second) {
+            cairo_move_to(cr, end.first, py);
+            cairo_line_to(cr, end.first - direction * 3.5, py - 2);
+            cairo_line_to(cr, end.first - direction * 3.5, py + 2);
+            cairo_close_path(cr);
+            cairo_fill(cr);
+        } else {
+            cairo_move_to(cr, end.first, py - 2.2);
+            cairo_line_to(cr, end.first, py + 2.2);
+            cairo_stroke(cr);
+        }
+    }
+}
+
 void Chart::marker(double x, double y, double radius, Rgb colour, bool filled) {
     if (!std::isfinite(x) || !std::isfinite(y) || (x_.log && x <= 0) || (y_.log && y <= 0))
         return;
@@ -241,7 +347,7 @@ void Chart::marker(double x, double y, double radius, Rgb colour, bool filled) {
     cairo_new_sub_path(cr);
     cairo_arc(cr, toX(x), toY(y), radius, 0, 2 * M_PI);
     cairo_set_source_rgb(cr, colour.r, colour.g, colour.b);
-    cairo_set_line_width(cr, 1.0);
+    cairo_set_line_width(cr, 0.6);
     if (filled)
         cairo_fill(cr);
     else
@@ -255,23 +361,19 @@ void Chart::bar(double x0, double x1, double y, Rgb colour) {
     cairo_set_source_rgb(cr, colour.r, colour.g, colour.b);
     cairo_fill_preserve(cr);
     cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_set_line_width(cr, 0.4);
+    cairo_set_line_width(cr, 0.25);
     cairo_stroke(cr);
 }
 
-void Chart::text(double x, double y, const std::string& words, Rgb colour, double size) {
-    cairo_t* cr = surface_->cr;
-    cairo_set_source_rgb(cr, colour.r, colour.g, colour.b);
-    cairo_set_font_size(cr, size);
-    cairo_move_to(cr, toX(x), toY(y));
-    cairo_show_text(cr, words.c_str());
+void Chart::caption(double x, double y, const std::string& words, double size) {
+    caption(x, y, words, size, Rgb());
 }
 
-void Chart::caption(double x, double y, const std::string& words, double size) {
+void Chart::caption(double x, double y, const std::string& words, double size, Rgb colour) {
     cairo_t* cr = surface_->cr;
     cairo_save(cr);
     cairo_reset_clip(cr);
-    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_set_source_rgb(cr, colour.r, colour.g, colour.b);
     cairo_set_font_size(cr, size);
     cairo_move_to(cr, x, y);
     cairo_show_text(cr, words.c_str());

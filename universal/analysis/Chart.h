@@ -8,8 +8,10 @@ namespace Stimora {
 namespace Analysis {
 
 /// A figure file drawn with cairo: PNG for the screen, PDF and SVG for papers (chosen by the
-/// file name's extension). Sizes are in points (1/72 inch); a PNG has two pixels per point.
-/// The figure holds panels with axes; drawing calls take data coordinates of the current panel.
+/// file name's extension). Sizes are in points (1/72 inch) at print size: a figure of column
+/// width is 241 points (85 mm) wide, and its text is 7 to 8.5 points. A PNG has 300 pixels per
+/// inch. The figure holds panels with axes; drawing calls take data coordinates of the current
+/// panel.
 class Chart {
 public:
     /// One axis of a panel.
@@ -31,6 +33,20 @@ public:
         double r = 0, g = 0, b = 0;
         ///@}
     };
+    /// A line of text in a colour.
+    struct Line {
+        std::string words; ///< the text, one line
+        Rgb colour;        ///< its colour
+    };
+
+    /// A journal column: 85 mm in points.
+    static constexpr double column = 241.0;
+    ///@{
+    /// Point sizes: tick labels, axis titles and panel headings, captions.
+    static constexpr double tickSize = 7.0, labelSize = 8.0, noteSize = 7.0;
+    ///@}
+    /// Height of a panel's heading line or a caption line.
+    static constexpr double lineHeight = 9.0;
 
     /// Starts a figure of width × height points for path. Raises Exception "ARGUMENT ERROR"
     /// for an extension other than .png, .pdf or .svg.
@@ -44,22 +60,31 @@ public:
     static Rgb palette(int i);
     /// Limits with a little room around the values (a factor on a log axis).
     static Axis fit(const std::vector<double>& values, bool log, const std::string& label);
+    /// words broken into lines no wider than width points at size (before a figure exists, so
+    /// that its height can follow from them).
+    static std::vector<std::string> wrap(const std::string& words, double size, double width);
 
-    /// Starts a panel at (x, y) of w × h points (the frame with its axis labels) and draws its
-    /// axes, ticks, labels and title.
+    /// Starts a panel at (x, y) of w × h points: heading lines in their colours on top (each
+    /// lineHeight high), then the frame with its ticks and axis titles.
     void panel(double x, double y, double w, double h, const Axis& xAxis, const Axis& yAxis,
-               const std::string& title);
+               const std::vector<Line>& heading);
     /// A polyline through data points; dashed when asked. Clipped to the panel.
     void line(const std::vector<double>& xs, const std::vector<double>& ys, Rgb colour, double width,
               bool dashed = false);
+    /// A vertical interval from low to high at x with caps cap points wide.
+    void interval(double x, double low, double high, Rgb colour, double cap = 2.4);
+    /// A horizontal interval from low to high at y with caps; an end beyond the axis is drawn
+    /// as an arrowhead at the frame instead.
+    void span(double y, double low, double high, Rgb colour);
     /// A marker of radius points at a data point: filled, or an open ring.
     void marker(double x, double y, double radius, Rgb colour, bool filled);
     /// A filled bar between x0 and x1 from the axis' bottom up to y.
     void bar(double x0, double x1, double y, Rgb colour);
-    /// Text at a data point, left aligned, in the given point size.
-    void text(double x, double y, const std::string& words, Rgb colour, double size = 9);
-    /// Text at figure coordinates in points.
-    void caption(double x, double y, const std::string& words, double size = 11);
+    ///@{
+    /// Text at figure coordinates in points, left aligned, in black or a colour.
+    void caption(double x, double y, const std::string& words, double size = noteSize);
+    void caption(double x, double y, const std::string& words, double size, Rgb colour);
+    ///@}
     /// Writes the file and closes it; raises Exception "FILE ERROR" naming the path when cairo
     /// cannot. The destructor writes too, silently, if this was not called.
     void save();

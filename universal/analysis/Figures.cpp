@@ -14,7 +14,8 @@ namespace {
 
 using Rgb = Chart::Rgb;
 const Rgb black{0, 0, 0};
-const Rgb red{0.85, 0.1, 0.1};
+const Rgb red{0.8, 0.1, 0.1};
+const Rgb grey{0.4, 0.4, 0.4};
 
 std::string format(const char* pattern, double a, double b = 0, double c = 0) {
     char text[160];
@@ -33,45 +34,84 @@ std::vector<double> spread(const Chart::Axis& axis, int count) {
     return xs;
 }
 
-void drawCondition(Chart& chart, const PsychometricData::Condition& condition,
-                   const PsychometricFit::Result& fit, const PsychometricFit::Options& options,
-                   const Chart::Axis& xAxis, Rgb colour, int maximumTrials, double yText, double lineStep,
-                   double yLow, bool named) {
-    for (const auto& level : condition.levels) {
-        const auto interval = Figures::binomialInterval(level.correct, level.trials);
-        chart.line({level.intensity, level.intensity}, {interval.first, interval.second}, colour, 1.0);
-        chart.marker(level.intensity, level.proportion(),
-                     8.0 * std::sqrt(double(level.trials) / maximumTrials), colour, true);
+using Levels = std::vector<PsychometricData::Level>;
+
+// What is drawn of a condition: its levels, or where they are many with few trials each (as
+// from QUEST) neighbouring levels pooled into ten groups of about equal trials, placed at their
+// mean intensity: one-trial intervals say nothing.
+Levels shown(const Levels& levels, bool& pooled) {
+    std::vector<int> trials;
+    int total = 0;
+    for (const auto& level : levels) {
+        trials.push_back(level.trials);
+        total += level.trials;
     }
+    std::sort(trials.begin(), trials.end());
+    pooled = levels.size() > 20 && trials[trials.size() / 2] < 5;
+    if (!pooled)
+        return levels;
+    const int groups = 10;
+    Levels result;
+    PsychometricData::Level group;
+    double sum = 0;
+    int done = 0;
+    for (const auto& level : levels) {
+        sum += level.intensity * level.trials;
+        group.trials += level.trials;
+        group.correct += level.correct;
+        done += level.trials;
+        if (static_cast<long>(done) * groups >= static_cast<long>(result.size() + 1) * total) {
+            group.intensity = sum / group.trials;
+            result.push_back(group);
+            group = PsychometricData::Level();
+            sum = 0;
+        }
+    }
+    return result;
+}
+
+std::string summary(const PsychometricFit::Result& fit) {
     const auto& e = fit.estimate;
+    std::string words = "threshold " + format("%.4g", e.threshold);
+    if (std::isfinite(fit.thresholdLow))
+        words += format(" [%.4g, %.4g]", fit.thresholdLow, fit.thresholdHigh);
+    return words + format(", slope %.3g", e.slope);
+}
+
+void drawCondition(Chart& chart, const Levels& points, const PsychometricFit::Result& fit,
+                   const PsychometricFit::Options& options, const Chart::Axis& xAxis, Rgb colour,
+                   int maximumTrials, double yLow) {
+    for (const auto& level : points) {
+        const auto interval = Figures::binomialInterval(level.correct, level.trials);
+        chart.interval(level.intensity, interval.first, interval.second, colour);
+        chart.marker(level.intensity, level.proportion(),
+                     std::max(1.2, 3.2 * std::sqrt(double(level.trials) / maximumTrials)), colour, true);
+    }
+    // A fit without an estimate has no curve to draw.
+    const auto& e = fit.estimate;
+    if (!e.converged)
+        return;
     std::vector<double> xs = spread(xAxis, 300), ys;
     for (double x : xs)
         ys.push_back(PsychometricFit::probability(options.shape, x, e.alpha, e.beta, options.guess, e.lapse));
-    chart.line(xs, ys, colour, 1.6, !e.converged);
+    chart.line(xs, ys, colour, 1.0);
     if (std::isfinite(e.threshold)) {
-        chart.line({e.threshold, e.threshold}, {yLow, fit.thresholdAt}, colour, 0.8, true);
-        if (std::isfinite(fit.thresholdLow)) {
-            const double tick = 0.015;
-            chart.line({fit.thresholdLow, fit.thresholdHigh}, {fit.thresholdAt, fit.thresholdAt}, colour,
-                       1.6);
-            chart.line({fit.thresholdLow, fit.thresholdLow}, {fit.thresholdAt - tick, fit.thresholdAt + tick},
-                       colour, 1.6);
-            chart.line({fit.thresholdHigh, fit.thresholdHigh},
-                       {fit.thresholdAt - tick, fit.thresholdAt + tick}, colour, 1.6);
-        }
+        chart.line({e.threshold, e.threshold}, {yLow, fit.thresholdAt}, colour, 0.5, true);
+        if (std::isfinite(fit.thresholdLow))
+            chart.span(fit.thresholdAt, fit.thresholdLow, fit.thresholdHigh, colour);
     }
-    std::string words =
-        (named ? condition.name + ": " : std::string()) + "threshold " + format("%.4g", e.threshold);
-    if (std::isfinite(fit.thresholdLow))
-        words += format(" [%.4g, %.4g]", fit.thresholdLow, fit.thresholdHigh);
-    words += format(", slope %.3g", e.slope);
-    // Lower right: high intensities sit near the top, so the corner stays free.
-    const double at = named ? 0.30 : 0.22;
-    const double textX = xAxis.log ? xAxis.low * std::pow(xAxis.high / xAxis.low, at)
-                                   : xAxis.low + at * (xAxis.high - xAxis.low);
-    chart.text(textX, yText, words, colour, 8);
-    if (!e.converged)
-        chart.text(textX, yText - lineStep, "fit did not converge: " + e.message, red, 8);
+}
+
+// Lines for words wrapped to width, all in one colour.
+void addWrapped(std::vector<Chart::Line>& lines, const std::string& words, Rgb colour, double width) {
+    for (const std::string& line : Chart::wrap(words, Chart::labelSize, width))
+        lines.push_back({line, colour});
+}
+
+// A caption wrapped to the figure's width, drawn from the top at y.
+void drawCaption(Chart& chart, const std::vector<std::string>& lines, double y) {
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        chart.caption(6, y + Chart::lineHeight * static_cast<double>(i + 1) - 2, lines[i]);
 }
 
 } // namespace
@@ -89,46 +129,84 @@ void Figures::psychometric(const std::string& path,
                            const std::vector<PsychometricData::Condition>& conditions,
                            const std::vector<PsychometricFit::Result>& fits,
                            const PsychometricFit::Options& options, const Layout& layout) {
+    const double w = Chart::column, plot = 170;
+    std::vector<Levels> points;
     std::vector<double> xs;
     int maximumTrials = 1;
+    bool anyPooled = false, anyInterval = false;
     double lowest = options.guess;
-    for (const auto& condition : conditions)
-        for (const auto& level : condition.levels) {
+    for (std::size_t c = 0; c < conditions.size(); ++c) {
+        bool pooled = false;
+        points.push_back(shown(conditions[c].levels, pooled));
+        anyPooled = anyPooled || pooled;
+        for (const auto& level : points.back()) {
             xs.push_back(level.intensity);
             maximumTrials = std::max(maximumTrials, level.trials);
-            lowest = std::min(lowest, level.proportion());
+            lowest = std::min(lowest, binomialInterval(level.correct, level.trials).first);
         }
+        if (fits[c].estimate.converged)
+            xs.push_back(fits[c].estimate.threshold);
+        anyInterval = anyInterval || std::isfinite(fits[c].thresholdLow);
+    }
     const Chart::Axis xAxis = Chart::fit(xs, layout.logIntensity, layout.intensityLabel);
     Chart::Axis yAxis;
-    yAxis.low = std::max(0.0, std::floor((lowest - 0.05) * 10) / 10);
-    yAxis.high = 1.02;
+    yAxis.low = std::max(0.0, std::floor((lowest - 0.02) * 10) / 10);
+    yAxis.high = 1.03; // room for the caps at 1
     yAxis.label = "Proportion correct";
 
+    // Headings: per panel its name and fit, or in one panel a line per condition.
     const int panels = layout.overlay ? 1 : static_cast<int>(conditions.size());
-    const int columns = std::min(panels, layout.overlay ? 1 : 2);
-    const int rows = (panels + columns - 1) / columns;
-    const double w = layout.overlay ? 560 : 420, h = layout.overlay ? 420 : 340;
-    Chart chart(path, w * columns, h * rows + 14);
+    const int columns = panels <= 3 ? 1 : 2;
+    std::vector<std::vector<Chart::Line>> headings(static_cast<std::size_t>(panels));
     for (std::size_t c = 0; c < conditions.size(); ++c) {
-        const int p = layout.overlay ? 0 : static_cast<int>(c);
-        if (!layout.overlay || c == 0)
-            chart.panel((p % columns) * w, (p / columns) * h, w, h, xAxis, yAxis,
-                        layout.overlay ? "Proportion correct by " + layout.intensityLabel
-                                       : conditions[c].name);
-        const double step = 0.045 * (yAxis.high - yAxis.low);
-        const std::size_t below = layout.overlay ? conditions.size() - 1 - c : 0;
-        const double yText = yAxis.low + step * (1.5 + 2.0 * static_cast<double>(below));
-        drawCondition(chart, conditions[c], fits[c], options, xAxis,
-                      layout.overlay ? Chart::palette(static_cast<int>(c)) : Chart::palette(0), maximumTrials,
-                      yText, step * 0.9, yAxis.low, layout.overlay);
+        auto& heading = headings[layout.overlay ? 0 : c];
+        const Rgb colour = layout.overlay ? Chart::palette(static_cast<int>(c)) : Chart::palette(0);
+        const bool named = layout.overlay || conditions.size() > 1;
+        if (!layout.overlay && named)
+            heading.push_back({conditions[c].name, black});
+        const std::string prefix = layout.overlay && named ? conditions[c].name + ": " : "";
+        const auto& fit = fits[c];
+        if (fit.estimate.converged)
+            addWrapped(heading, prefix + summary(fit), colour, w - 12);
+        else
+            addWrapped(heading, prefix + "no fit: " + fit.estimate.message, red, w - 12);
+        if (!fit.note.empty())
+            addWrapped(heading, fit.note + ".", grey, w - 12);
     }
-    chart.caption(
-        8, h * rows + 8,
+    std::vector<double> rowHeight(static_cast<std::size_t>((panels + columns - 1) / columns), 0.0);
+    for (int p = 0; p < panels; ++p) {
+        double& row = rowHeight[static_cast<std::size_t>(p / columns)];
+        row = std::max(row, plot + Chart::lineHeight * static_cast<double>(headings[p].size()));
+    }
+    const std::string words =
         PsychometricFit::name(options.shape) + format(", guess %.3g", options.guess) +
-            (options.freeLapse ? format(", lapse free in [0, %.3g]", options.maximumLapse)
-                               : format(", lapse %.3g", options.lapse)) +
-            format("; threshold at %.3g; 95 %% intervals", fits.empty() ? 0.0 : fits[0].thresholdAt),
-        8);
+        (options.freeLapse ? format(", lapse free in [0, %.3g]", options.maximumLapse)
+                           : format(", lapse %.3g", options.lapse)) +
+        format("; threshold at %.3g. Points: proportion correct, area by trials, with 95 %% intervals",
+               fits.empty() ? 0.0 : fits[0].thresholdAt) +
+        (anyPooled ? " (neighbouring intensities pooled into 10 groups of about equal trials; the fit "
+                     "takes every trial)"
+                   : "") +
+        (anyInterval ? "; bar: the threshold's 95 % interval." : ".");
+    const std::vector<std::string> caption = Chart::wrap(words, Chart::noteSize, w * columns - 12);
+    double height = 0;
+    for (double row : rowHeight)
+        height += row;
+    Chart chart(path, w * columns, height + Chart::lineHeight * static_cast<double>(caption.size()) + 4);
+    double y = 0;
+    for (int p = 0; p < panels; ++p) {
+        const double rowTop = y;
+        chart.panel((p % columns) * w, rowTop, w, rowHeight[static_cast<std::size_t>(p / columns)], xAxis,
+                    yAxis, headings[static_cast<std::size_t>(p)]);
+        for (std::size_t c = 0; c < conditions.size(); ++c)
+            if (layout.overlay || static_cast<int>(c) == p)
+                drawCondition(chart, points[c], fits[c], options, xAxis,
+                              layout.overlay ? Chart::palette(static_cast<int>(c)) : Chart::palette(0),
+                              maximumTrials, yAxis.low);
+        if (p % columns == columns - 1 || p == panels - 1)
+            y += rowHeight[static_cast<std::size_t>(p / columns)];
+    }
+    drawCaption(chart, caption, y);
     chart.save();
 }
 
@@ -166,15 +244,30 @@ void Figures::track(const std::string& path, const ResultTable& table, bool logI
     std::size_t longest = 1;
     for (const auto& entry : tracks)
         longest = std::max(longest, entry.second.size());
-    Chart chart(path, 640, 420);
     Chart::Axis xAxis;
     xAxis.low = 0;
     xAxis.high = static_cast<double>(longest) + 1;
     xAxis.label = "Trial of the track";
     const Chart::Axis yAxis = Chart::fit(values, logIntensity, table.intensityLabel());
-    chart.panel(0, 0, 640, 400, xAxis, yAxis,
-                table.experiment() + (quest ? ": QUEST" : ": staircase") +
-                    (table.partial() ? " (journal)" : ""));
+    const double w = Chart::column;
+    std::vector<Chart::Line> heading{
+        {table.experiment() + (quest ? ": QUEST" : ": staircase") + (table.partial() ? " (journal)" : ""),
+         black}};
+    for (const auto& entry : estimates)
+        if (tracks.count(entry.first))
+            heading.push_back({format("track %g: ", entry.first) + (std::isfinite(entry.second)
+                                                                        ? format("%.4g", entry.second)
+                                                                        : std::string("no estimate")),
+                               Chart::palette(entry.first - 1)});
+    const std::vector<std::string> caption =
+        Chart::wrap(std::string("Filled: correct, open: wrong") + (staircase ? ", ringed: reversal" : "") +
+                        "; dashed: the final estimate (" +
+                        (quest ? "posterior mean" : "mean of the last reversals") + ").",
+                    Chart::noteSize, w - 12);
+    const double panelHeight = 170 + Chart::lineHeight * static_cast<double>(heading.size());
+    Chart chart(path, w, panelHeight + Chart::lineHeight * static_cast<double>(caption.size()) + 4);
+    chart.panel(0, 0, w, panelHeight, xAxis, yAxis, heading);
+    const double radius = longest > 80 ? 1.2 : 1.8;
     for (const auto& entry : tracks) {
         const Rgb colour = Chart::palette(entry.first - 1);
         std::vector<double> xs, ys;
@@ -182,86 +275,77 @@ void Figures::track(const std::string& path, const ResultTable& table, bool logI
             xs.push_back(static_cast<double>(i) + 1);
             ys.push_back(entry.second[i].intensity);
         }
-        chart.line(xs, ys, colour, 1.0);
+        chart.line(xs, ys, colour, 0.5);
         for (std::size_t i = 0; i < entry.second.size(); ++i) {
-            chart.marker(xs[i], ys[i], 3.0, colour, entry.second[i].correct);
+            chart.marker(xs[i], ys[i], radius, colour, entry.second[i].correct);
+            if (!entry.second[i].correct)
+                chart.marker(xs[i], ys[i], radius * 0.55, Rgb{1, 1, 1}, true);
             if (entry.second[i].reversal)
-                chart.marker(xs[i], ys[i], 6.5, black, false);
+                chart.marker(xs[i], ys[i], radius + 1.6, black, false);
         }
         const auto estimate = estimates.find(entry.first);
-        if (estimate != estimates.end() && std::isfinite(estimate->second)) {
-            chart.line({xAxis.low, xAxis.high}, {estimate->second, estimate->second}, colour, 1.2, true);
-            chart.text(xAxis.high * 0.70, estimate->second,
-                       format("track %g: %.4g", entry.first, estimate->second), colour);
-        }
+        if (estimate != estimates.end() && std::isfinite(estimate->second))
+            chart.line({xAxis.low, xAxis.high}, {estimate->second, estimate->second}, colour, 0.8, true);
     }
-    chart.caption(8, 414,
-                  std::string("filled: correct, open: wrong") + (staircase ? ", ringed: reversal" : "") +
-                      "; dashed: final estimate (" +
-                      (quest ? "posterior mean" : "mean of the last reversals") + ")",
-                  8);
+    drawCaption(chart, caption, panelHeight);
     chart.save();
 }
 
 void Figures::frameTiming(const std::string& path, const FrameTimes& log) {
     const double period = log.nominalPeriod();
     const auto& flips = log.flips();
-    std::vector<double> index, interval, expected, values;
-    double mean = 0;
+    std::vector<double> index, perFrame;
     for (std::size_t i = 1; i < flips.size(); ++i) {
         index.push_back(flips[i].index);
-        interval.push_back(flips[i].interval);
-        expected.push_back(period * std::max(1, flips[i - 1].frames));
-        mean += flips[i].interval;
+        perFrame.push_back(flips[i].interval / std::max(1, flips[i - 1].frames));
     }
-    mean /= static_cast<double>(interval.size());
-    double sd = 0;
-    for (double v : interval)
-        sd += (v - mean) * (v - mean);
-    sd = std::sqrt(sd / std::max<std::size_t>(1, interval.size() - 1));
-    values = interval;
+    std::vector<double> values = perFrame;
     values.push_back(0);
     values.push_back(period);
+    const FrameTimes::Summary summary = log.perFrame();
 
-    Chart chart(path, 960, 400);
-    Chart::Axis xAxis = Chart::fit(index, false, "Flip");
-    Chart::Axis yAxis = Chart::fit(values, false, "Interval before the flip (ms)");
-    chart.panel(
-        0, 0, 640, 380, xAxis, yAxis,
-        format("%g flips, %g refreshes missed; interval %.3f", double(flips.size()), log.drops(), mean) +
-            format(" \xC2\xB1 %.3f ms; nominal period %.3f ms", sd, period));
-    chart.line(index, expected, black, 0.8, true);
-    chart.line(index, interval, Chart::palette(0), 0.8);
+    const double w = Chart::column;
+    const std::vector<Chart::Line> heading{
+        {format("%g flips, %g refreshes missed", double(flips.size()), log.drops()), black},
+        {format("per frame asked %.3f \xC2\xB1 %.3f ms, nominal %.3f", summary.mean, summary.sd, period),
+         black}};
+    const std::vector<std::string> caption =
+        Chart::wrap("The interval before each flip per frame asked (over the refreshes the frame before "
+                    "was to last), by flip and as a histogram; dashed: the nominal period; red: flips after "
+                    "missed refreshes.",
+                    Chart::noteSize, w - 12);
+    const double top = 150 + Chart::lineHeight * 2, bottom = 130;
+    Chart chart(path, w, top + bottom + Chart::lineHeight * static_cast<double>(caption.size()) + 4);
+    const Chart::Axis xAxis = Chart::fit(index, false, "Flip");
+    const Chart::Axis yAxis = Chart::fit(values, false, "Interval per frame (ms)");
+    chart.panel(0, 0, w, top, xAxis, yAxis, heading);
+    chart.line({xAxis.low, xAxis.high}, {period, period}, black, 0.5, true);
+    chart.line(index, perFrame, Chart::palette(0), 0.5);
     for (std::size_t i = 1; i < flips.size(); ++i)
         if (flips[i].missed > 0)
-            chart.marker(flips[i].index, flips[i].interval, 3.5, red, true);
+            chart.marker(flips[i].index, perFrame[i - 1], 1.6, red, true);
 
-    // Histogram of the interval per frame asked (about 40 bins): on time is one period, a
-    // frame held over a missed refresh lands on a multiple of it.
-    std::vector<double> perFrame;
-    for (std::size_t i = 1; i < flips.size(); ++i)
-        perFrame.push_back(flips[i].interval / std::max(1, flips[i - 1].frames));
-    interval = perFrame;
-    const double low = *std::min_element(interval.begin(), interval.end());
-    const double high = std::max(*std::max_element(interval.begin(), interval.end()), low + 1e-3);
+    // About 40 bins: on time is one period, a frame held over a missed refresh lands on a
+    // multiple of it.
+    const double low = *std::min_element(perFrame.begin(), perFrame.end());
+    const double high = std::max(*std::max_element(perFrame.begin(), perFrame.end()), low + 1e-3);
     const int bins = 40;
     const double width = (high - low) / bins;
     std::vector<double> counts(bins, 0.0);
-    for (double v : interval)
+    for (double v : perFrame)
         counts[static_cast<std::size_t>(std::min(bins - 1, static_cast<int>((v - low) / width)))] += 1;
     Chart::Axis hx = Chart::fit({low, high, period}, false, "Interval per frame asked (ms)");
     Chart::Axis hy;
     hy.low = 0;
     hy.high = *std::max_element(counts.begin(), counts.end()) * 1.08;
     hy.label = "Flips";
-    chart.panel(640, 0, 320, 380, hx, hy, "Intervals per frame");
+    chart.panel(0, top, w, bottom, hx, hy, {});
     for (int b = 0; b < bins; ++b)
         if (counts[static_cast<std::size_t>(b)] > 0)
             chart.bar(low + b * width, low + (b + 1) * width, counts[static_cast<std::size_t>(b)],
                       Chart::palette(0));
-    chart.line({period, period}, {hy.low, hy.high}, black, 0.8, true);
-    chart.caption(8, 394,
-                  "dashed: the nominal period times the frames asked; red: flips after missed refreshes", 8);
+    chart.line({period, period}, {hy.low, hy.high}, black, 0.5, true);
+    drawCaption(chart, caption, top + bottom);
     chart.save();
 }
 

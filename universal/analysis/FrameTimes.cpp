@@ -23,11 +23,8 @@ const char* const header = "index\tframes\tonset_ms\tinterval_ms\tmissed";
 }
 
 double field(const std::string& text, const std::string& path, int line, const char* name) {
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    const double value = std::strtod(begin, &end);
-    if (text.empty() || end != begin + text.size() || errno == ERANGE || !std::isfinite(value))
+    double value = 0;
+    if (!ResultTable::decimal(text, value))
         refuse(path, line, std::string("\"") + text + "\" in column " + name + " is not a number.");
     return value;
 }
@@ -96,6 +93,22 @@ double FrameTimes::nominalPeriod() const {
     std::nth_element(perRefresh.begin(), perRefresh.begin() + static_cast<std::ptrdiff_t>(middle),
                      perRefresh.end());
     return perRefresh[middle];
+}
+
+FrameTimes::Summary FrameTimes::perFrame() const {
+    Summary summary;
+    const std::size_t count = flips_.size() - 1;
+    for (std::size_t i = 1; i < flips_.size(); ++i) {
+        const double value = flips_[i].interval / std::max(1, flips_[i - 1].frames);
+        summary.mean += value / static_cast<double>(count);
+        summary.maximum = std::max(summary.maximum, value);
+    }
+    for (std::size_t i = 1; i < flips_.size(); ++i) {
+        const double value = flips_[i].interval / std::max(1, flips_[i - 1].frames);
+        summary.sd += (value - summary.mean) * (value - summary.mean);
+    }
+    summary.sd = count > 1 ? std::sqrt(summary.sd / static_cast<double>(count - 1)) : 0.0;
+    return summary;
 }
 
 int FrameTimes::drops() const {

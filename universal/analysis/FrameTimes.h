@@ -24,6 +24,13 @@ public:
         int missed = 0;
     };
 
+    /// Mean, sd and maximum in ms.
+    struct Summary {
+        double mean = 0.0;    ///< ms
+        double sd = 0.0;      ///< ms
+        double maximum = 0.0; ///< ms
+    };
+
     /// Reads path; raises Exception "FORMAT ERROR" naming the file and line of a missing
     /// header, a line of another width or a value that is not a number.
     static FrameTimes read(const std::string& path);
@@ -39,6 +46,9 @@ public:
     /// The refresh period in ms: the median over flips of the interval per refresh it
     /// spanned (the previous flip's frames plus the refreshes missed).
     double nominalPeriod() const;
+    /// The interval per frame asked over the flips after the first: each flip's interval divided
+    /// by the refreshes the frame before it was asked to last (at least 1).
+    Summary perFrame() const;
     /// Refreshes missed over all flips.
     int drops() const;
 

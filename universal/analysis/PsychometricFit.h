@@ -16,7 +16,9 @@ namespace Analysis {
 /// with F a Weibull (1 - exp(-(x / alpha)^beta), x > 0), a logistic
 /// (1 / (1 + exp(-beta (x - alpha)))) or a cumulative Gaussian (Phi(beta (x - alpha))).
 /// The guess rate is fixed; the lapse rate is fixed or free within [0, maximum lapse].
-/// The optimiser is NLopt's bounded BOBYQA, started from the best point of a coarse grid.
+/// The optimiser is NLopt's bounded BOBYQA, started from the best point of a coarse grid and
+/// finished by Fisher scoring; data whose likelihood only approaches its supremum (a step, or a
+/// flat line) are reported as not converged.
 /// Confidence intervals and the deviance's p-value come from a seeded parametric bootstrap.
 class PsychometricFit {
 public:
@@ -62,7 +64,9 @@ public:
         double logLikelihood = 0.0;
         /// Twice the log-likelihood ratio of the saturated model to this one.
         double deviance = 0.0;
-        /// False when NLopt failed or the estimate sits on a bound of the search; message says which.
+        /// False when the likelihood has no maximum (it keeps rising towards a step or a flat
+        /// line: alpha, beta, threshold and slope are then NaN), when NLopt failed, or when the
+        /// estimate sits on a bound of the search; message says which.
         bool converged = true;
         /// Why it did not converge (empty when it did).
         std::string message;
@@ -90,6 +94,8 @@ public:
         int bootstrapSamples = 0;
         /// Bootstrap samples whose fit failed to converge (left out of the intervals).
         int bootstrapFailures = 0;
+        /// What a reader of the intervals should know (failed samples, an interval withheld).
+        std::string note;
     };
 
     /// The sigmoid F at x.
@@ -100,9 +106,11 @@ public:
     static double logLikelihood(const std::vector<PsychometricData::Level>& levels, Shape shape, double alpha,
                                 double beta, double guess, double lapse);
     /// The maximum-likelihood estimate. Raises Exception "ARGUMENT ERROR" for fewer than two
-    /// intensities, a Weibull with an intensity at or below 0, or a guess or lapse rate out of range.
+    /// intensities, a Weibull with an intensity at or below 0, a guess or lapse rate out of range,
+    /// or a threshold proportion outside (guess, 1 - lapse).
     static Estimate fit(const std::vector<PsychometricData::Level>& levels, const Options& options);
-    /// fit(), then the parametric bootstrap for the intervals and the deviance's p-value.
+    /// fit(), then the parametric bootstrap for the intervals and the deviance's p-value (none
+    /// when the fit did not converge; an interval that would exclude its estimate is NaN).
     static Result analyse(const std::vector<PsychometricData::Level>& levels, const Options& options);
     /// "weibull", "logistic" or "gaussian".
     static std::string name(Shape shape);

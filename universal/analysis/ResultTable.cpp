@@ -145,13 +145,43 @@ bool ResultTable::hasColumn(const std::string& label) const {
     return false;
 }
 
+bool ResultTable::decimal(const std::string& text, double& value) {
+    // Digits with an optional sign, point and exponent: strtod alone would also take "inf",
+    // "nan", hexadecimal and leading blanks.
+    std::size_t i = 0, digits = 0;
+    const auto run = [&]() {
+        std::size_t n = 0;
+        for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+            ++n;
+        return n;
+    };
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    digits += run();
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        digits += run();
+    }
+    if (digits == 0)
+        return false;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+            ++i;
+        if (run() == 0)
+            return false;
+    }
+    if (i != text.size())
+        return false;
+    errno = 0;
+    value = std::strtod(text.c_str(), nullptr);
+    return errno != ERANGE && std::isfinite(value);
+}
+
 double ResultTable::number(const Row& row, std::size_t column) const {
     const std::string& field = row.fields.at(column);
-    const char* begin = field.c_str();
-    char* end = nullptr;
-    errno = 0;
-    const double value = std::strtod(begin, &end);
-    if (field.empty() || end != begin + field.size() || errno == ERANGE || std::isnan(value))
+    double value = 0;
+    if (!decimal(field, value))
         refuse(path_, row.line,
                "\"" + field + "\" in column \"" + columns_.at(column) + "\" is not a number.");
     return value;

@@ -57,7 +57,7 @@ public:
     /// True where a trial column is titled label.
     bool hasColumn(const std::string& label) const;
     /// The field of row in column as a number; raises Exception "FORMAT ERROR" naming the
-    /// file and line when it is not one.
+    /// file and line when it is not a plain finite decimal one.
     double number(const Row& row, std::size_t column) const;
     /// The intensity column's title: the one after the track column for the adaptive
     /// procedures, the first after "TRIAL#" for Constant.
@@ -66,6 +66,11 @@ public:
     /// procedures, "Correct" for Constant.
     std::string responseLabel() const;
 
+    /// Line of the fixed variables, for messages about them.
+    static constexpr int fixedLine = 3;
+    /// True where text is a plain finite decimal number (no blanks, hexadecimal, inf or nan),
+    /// which it puts in value.
+    static bool decimal(const std::string& text, double& value);
     /// "file:line: what", the form of every message about a file's content.
     static std::string where(const std::string& path, int line, const std::string& what);
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <sstream>
 #include <string>
 
@@ -117,11 +118,24 @@ void QuestPosterior::update(double intensity, int response) {
     const double clipped = std::max(-1e10, std::min(1e10, intensity));
     // Intensity above each candidate threshold, in grid steps; rounded half away from zero.
     const double shift = std::round((clipped - parameters_.guess) / parameters_.grain);
+    // Grid point k takes the function at first - k. Beyond guess +- half steps that window
+    // would leave the function's table; like the published formulation, it is then moved
+    // whole to the table's nearest end, so the posterior is inexact there.
     const double last = static_cast<double>(p2_.size() - 1);
+    double first = 3.0 * half_ + shift;
+    if (first > last || first - 2.0 * half_ < 0) {
+        first = first > last ? last : 2.0 * half_;
+        if (!warned_)
+            std::fprintf(stderr,
+                         "Stimora: QUEST intensity %.3f lies outside %.2f to %.2f, where the posterior is "
+                         "exact; it will be inexact (a larger range avoids this).\n",
+                         intensity, parameters_.guess - half_ * parameters_.grain,
+                         parameters_.guess + half_ * parameters_.grain);
+        warned_ = true;
+    }
     double sum = 0;
     for (std::size_t k = 0; k < pdf_.size(); ++k) {
-        const double j = std::max(0.0, std::min(last, 3.0 * half_ - static_cast<double>(k) + shift));
-        const double correct = p2_[static_cast<std::size_t>(j)];
+        const double correct = p2_[static_cast<std::size_t>(first) - k];
         pdf_[k] *= response == 1 ? correct : 1 - correct;
         sum += pdf_[k];
     }

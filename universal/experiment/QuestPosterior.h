@@ -32,7 +32,9 @@ public:
 
     /// Multiplies in the likelihood of response (1 correct, 0 wrong) at a log10 intensity;
     /// raises Exception "ARGUMENT ERROR" for any other response, or when the responses so far
-    /// are impossible under the psychometric function (the posterior would vanish).
+    /// are impossible under the psychometric function (the posterior would vanish). An
+    /// intensity beyond guess +- range / 2 shifts the likelihood's window as the published
+    /// formulation does, and the first such intensity warns on standard error.
     void update(double intensity, int response);
 
     /// Posterior mean of the threshold, log10 units.
@@ -65,6 +67,7 @@ private:
     std::vector<double> pdf_; // posterior at guess + (k - half_) * grain, sums to 1
     std::vector<double> p2_;  // P(correct) at (j - 2 half_) * grain above the threshold
     int trials_ = 0;
+    bool warned_ = false;
 };
 
 } // namespace ExperimentalMethods
