@@ -11,6 +11,11 @@ set(STIMORA_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/stimora)
 # and come out of the compiler cache.
 set_target_properties(stimora PROPERTIES
   VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR} DEFINE_SYMBOL "")
+if(BUILD_SHARED_LIBS)
+  # Only the framework's own names leave the shared library (cmake/stimora.map).
+  target_link_options(stimora PRIVATE -Wl,--version-script=${CMAKE_CURRENT_LIST_DIR}/stimora.map)
+  set_property(TARGET stimora APPEND PROPERTY LINK_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/stimora.map)
+endif()
 
 get_target_property(STIMORA_PUBLIC_LINKS stimora INTERFACE_LINK_LIBRARIES)
 if(NOT STIMORA_PUBLIC_LINKS)

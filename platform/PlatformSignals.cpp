@@ -18,6 +18,7 @@ namespace {
 
 volatile std::sig_atomic_t pendingStop = 0;
 volatile std::sig_atomic_t openCanvases = 0;
+volatile std::sig_atomic_t waitingOnUser = 0;
 struct sigaction previous[NSIG];
 
 constexpr int stopSignals[] = {SIGINT, SIGTERM, SIGHUP};
@@ -57,6 +58,11 @@ extern "C" void onStop(int signal, siginfo_t* info, void* context) {
         return;
     }
     chain(signal, info, context);
+    if (waitingOnUser != 0) {
+        // No frame comes while a box waits: end now, as a frame would; the guardian restores.
+        GammaGuardian::release();
+        _exit(128 + signal);
+    }
     if (pendingStop == 0) {
         // Releasing a canvas is not safe in a handler; the next pump step or flip does it.
         pendingStop = signal;
@@ -109,6 +115,10 @@ void platformInstallSignalHandlers() {
     installStopHandlers();
     for (int signal : fatalSignals)
         install(signal, onFatal, true);
+}
+
+void platformWaitingOnUser(bool waiting) {
+    waitingOnUser = waiting ? 1 : 0;
 }
 
 void platformCanvasOpened() {

@@ -1,6 +1,7 @@
 // Time and process services of the platform half, on Linux with SDL2.
 
 #include "Platform.h"
+#include "PlatformVideo.h"
 
 #include <SDL.h>
 
@@ -192,7 +193,10 @@ void platformMessageBox(const std::string& title, const std::string& text) {
         return;
     if (environment("DISPLAY").empty() && environment("WAYLAND_DISPLAY").empty())
         return;
+    // A stop signal while the box waits acts at once: the frame that would honour it never comes.
+    platformWaitingOnUser(true);
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), text.c_str(), nullptr);
+    platformWaitingOnUser(false);
 }
 
 namespace {

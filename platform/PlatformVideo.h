@@ -26,6 +26,8 @@ void platformInstallSignalHandlers();
 /// Run by every pump step, input sample and swap.
 void platformHonourSignals();
 ///@{
+/// While the program waits on the user (a message box), stop signals end it at once.
+void platformWaitingOnUser(bool waiting);
 /// Counts the canvases open, for the signal handlers (which may not look at the list).
 void platformCanvasOpened();
 void platformCanvasClosed();

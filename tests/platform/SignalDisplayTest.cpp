@@ -9,14 +9,17 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "Platform.h"
 #include "application/StartUp.h"
 #include "display/Canvas.h"
 #include "display/Display.h"
@@ -250,6 +253,27 @@ TEST_F(Signals, StopSignalsActAtOnceWithoutACanvasAndASecondOneEndsAStretchWitho
     kill(busy.pid, SIGINT);
     const int twice = busy.end(after);
     EXPECT_TRUE(WIFEXITED(twice) && WEXITSTATUS(twice) == 128 + SIGINT) << twice;
+    EXPECT_LT(after, 0.5);
+    EXPECT_TRUE(desktopBack());
+
+    // An error box waits for a click no frame will interrupt: SIGTERM ends it at once. SDL shows
+    // the box through zenity; a zenity that waits ten seconds stands in for a user who does not
+    // click.
+    Child boxed([](const std::function<void()>& step) {
+        unsetenv("STIMORA_NO_MESSAGE_BOX");
+        const std::string folder =
+            std::string(std::getenv("STIMORA_TEST_OUTPUT") ? std::getenv("STIMORA_TEST_OUTPUT") : "/tmp");
+        std::ofstream(folder + "/zenity") << "#!/bin/sh\nsleep 10\n";
+        chmod((folder + "/zenity").c_str(), 0755);
+        setenv("PATH", (folder + ":" + std::getenv("PATH")).c_str(), 1);
+        calibratedCanvas(step, [](Canvas&) { platformMessageBox("Stimora Notification", "waiting"); });
+    });
+    ASSERT_TRUE(boxed.reached());
+    boxed.proceed();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    kill(boxed.pid, SIGTERM);
+    const int ended = boxed.end(after);
+    EXPECT_TRUE(WIFEXITED(ended) && WEXITSTATUS(ended) == 128 + SIGTERM) << ended;
     EXPECT_LT(after, 0.5);
     EXPECT_TRUE(desktopBack());
 }
