@@ -263,7 +263,7 @@ TEST_F(Signals, StopSignalsActAtOnceWithoutACanvasAndASecondOneEndsAStretchWitho
         unsetenv("STIMORA_NO_MESSAGE_BOX");
         const std::string folder =
             std::string(std::getenv("STIMORA_TEST_OUTPUT") ? std::getenv("STIMORA_TEST_OUTPUT") : "/tmp");
-        std::ofstream(folder + "/zenity") << "#!/bin/sh\nsleep 10\n";
+        std::ofstream(folder + "/zenity") << "#!/bin/sh\nexec sleep 10 >/dev/null 2>&1\n";
         chmod((folder + "/zenity").c_str(), 0755);
         setenv("PATH", (folder + ":" + std::getenv("PATH")).c_str(), 1);
         calibratedCanvas(step, [](Canvas&) { platformMessageBox("Stimora Notification", "waiting"); });
