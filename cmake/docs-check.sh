@@ -11,3 +11,18 @@ if [ -s "$output/warnings.log" ]; then
   sed -e "s|^$source/||" "$output/warnings.log" >&2
   exit 1
 fi
+# Every free function a public header documents must reach the reference: a namespace without
+# its own comment, for one, would leave them all out without a warning.
+missing=$(for header in $(find "$source/universal" -name '*.h' ! -name '*Internal.h' ! -name 'MatrixEvaluation.h' \
+  ! -name 'MatrixRegion.h' ! -name 'RasterGlyphs.h' ! -name 'GaborRendererPool.h'); do
+  awk '/^\/\/\// { documented = 1; next }
+       documented && /^[A-Za-z].*[A-Za-z0-9_]\(/ && !/^(class|struct|namespace|enum|template|#)/ {
+         line = $0; sub(/\(.*/, "", line); n = split(line, words, /[ *&:]+/); print words[n] }
+       { documented = 0 }' "$header"
+done | sort -u | while read -r name; do
+  grep -qF ">$name<" "$output"/html/namespace*.html || echo "$name"
+done)
+if [ -n "$missing" ]; then
+  echo "Documented but missing from the reference: $missing" >&2
+  exit 1
+fi

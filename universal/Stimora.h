@@ -2,6 +2,17 @@
 
 // The whole framework for an experiment: include this one header.
 
+/// \namespace Stimora
+/// The framework: the canvas and its timing, colour calibration, figures, devices, random
+/// numbers, matrices, files, experiment variables and procedures. The free functions here act
+/// on the process-wide state (start-up, paths, rounding) or on the current canvas.
+/// \namespace Stimora::ExperimentalMethods
+/// The procedures that run trials: constant stimuli, staircases, QUEST, demos.
+/// \namespace Stimora::StimulusTemplate
+/// Templates that build stimuli: Gabor patches drawn by the CPU or by the graphics card.
+/// \namespace Stimora::Analysis
+/// Result files and frame logs read back, psychometric fits and figures (Stimora::analysis).
+
 #include "base/Exception.h"
 #include "base/Point.h"
 #include "base/Rounding.h"
