@@ -1,28 +1,41 @@
-# Finds what the Stimora library links with; shared by the build and the installed package.
-include(CMakeFindDependencyMacro)
+# Finds what the Stimora library links with; shared by the build and the installed package (for
+# the static archives and the analysis library, whose users link these themselves). A library
+# that is missing is named with the Debian package that brings it.
+
+# Finds package, or stops with the Debian package to install.
+macro(stimora_need package debian)
+  find_package(${package} ${ARGN} QUIET)
+  if(NOT ${package}_FOUND)
+    message(FATAL_ERROR "Stimora needs ${package}: install the Debian package ${debian} (apt-get install ${debian}).")
+  endif()
+endmacro()
+
 set(OpenGL_GL_PREFERENCE GLVND)
-find_dependency(OpenGL REQUIRED COMPONENTS OpenGL)
+stimora_need(OpenGL libgl-dev COMPONENTS OpenGL)
 if(NOT TARGET OpenGL::GLU)
-  find_dependency(OpenGL REQUIRED)
+  stimora_need(OpenGL libglu1-mesa-dev)
 endif()
-find_dependency(SDL2 REQUIRED)
-# The display's gamma ramp is loaded through the X RandR extension.
-find_dependency(X11 REQUIRED)
+stimora_need(SDL2 libsdl2-dev)
+# The display's gamma ramp is loaded through the X RandR extension; responses are stamped on
+# arrival from XInput 2 raw events, on a thread of their own.
+stimora_need(X11 libx11-dev)
 if(NOT TARGET X11::Xrandr)
-  message(FATAL_ERROR "Stimora needs the X RandR library (Debian libxrandr-dev)")
+  message(FATAL_ERROR "Stimora needs the X RandR library: install the Debian package libxrandr-dev.")
 endif()
-# Responses are stamped on arrival from XInput 2 raw events, on a thread of their own.
 if(NOT TARGET X11::Xi)
-  message(FATAL_ERROR "Stimora needs the X Input library (Debian libxi-dev)")
+  message(FATAL_ERROR "Stimora needs the X Input library: install the Debian package libxi-dev.")
 endif()
-find_dependency(Threads REQUIRED)
-find_dependency(PNG REQUIRED)
-find_dependency(Freetype REQUIRED)
-find_dependency(Fontconfig REQUIRED)
+stimora_need(Threads libc6-dev)
+stimora_need(PNG libpng-dev)
+stimora_need(Freetype libfreetype-dev)
+stimora_need(Fontconfig libfontconfig-dev)
 
 if(NOT TARGET Stimora::dSFMT)
-  find_path(DSFMT_INCLUDE_DIR dSFMT.h REQUIRED)
-  find_library(DSFMT_LIBRARY NAMES dSFMT-19937 dSFMT REQUIRED)
+  find_path(DSFMT_INCLUDE_DIR dSFMT.h)
+  find_library(DSFMT_LIBRARY NAMES dSFMT-19937 dSFMT)
+  if(NOT DSFMT_INCLUDE_DIR OR NOT DSFMT_LIBRARY)
+    message(FATAL_ERROR "Stimora needs dSFMT: install the Debian package libdsfmt-dev.")
+  endif()
   add_library(Stimora::dSFMT UNKNOWN IMPORTED)
   set_target_properties(Stimora::dSFMT PROPERTIES
     IMPORTED_LOCATION ${DSFMT_LIBRARY}
@@ -31,13 +44,17 @@ if(NOT TARGET Stimora::dSFMT)
 endif()
 
 # The matrix product: OpenBLAS, found through CMake's BLAS search, with its C interface header.
+# (libblas-dev, the reference BLAS, does not do: its products are many times slower.)
 if(NOT TARGET Stimora::BLAS)
   set(STIMORA_SAVED_BLA_VENDOR "${BLA_VENDOR}")
   set(BLA_VENDOR OpenBLAS)
-  find_dependency(BLAS REQUIRED)
+  stimora_need(BLAS libopenblas-dev)
   set(BLA_VENDOR "${STIMORA_SAVED_BLA_VENDOR}")
   find_path(STIMORA_OPENBLAS_INCLUDE_DIR openblas_config.h
-    PATH_SUFFIXES openblas-pthread openblas openblas-openmp openblas-serial REQUIRED)
+    PATH_SUFFIXES openblas-pthread openblas openblas-openmp openblas-serial)
+  if(NOT STIMORA_OPENBLAS_INCLUDE_DIR)
+    message(FATAL_ERROR "Stimora needs OpenBLAS's headers: install the Debian package libopenblas-dev.")
+  endif()
   add_library(Stimora::BLAS INTERFACE IMPORTED)
   set_target_properties(Stimora::BLAS PROPERTIES
     INTERFACE_LINK_LIBRARIES BLAS::BLAS
@@ -46,13 +63,16 @@ endif()
 
 # The analysis part: NLopt for the psychometric fits, cairo for the figures (PNG, PDF, SVG).
 if(NOT TARGET Stimora::NLopt)
-  find_dependency(NLopt REQUIRED)
+  stimora_need(NLopt libnlopt-dev)
   add_library(Stimora::NLopt INTERFACE IMPORTED)
   set_target_properties(Stimora::NLopt PROPERTIES INTERFACE_LINK_LIBRARIES NLopt::nlopt)
 endif()
 if(NOT TARGET Stimora::Cairo)
-  find_dependency(PkgConfig REQUIRED)
-  pkg_check_modules(STIMORA_CAIRO REQUIRED IMPORTED_TARGET cairo cairo-pdf cairo-svg cairo-png)
+  stimora_need(PkgConfig pkg-config)
+  pkg_check_modules(STIMORA_CAIRO QUIET IMPORTED_TARGET cairo cairo-pdf cairo-svg cairo-png)
+  if(NOT STIMORA_CAIRO_FOUND)
+    message(FATAL_ERROR "Stimora's analysis needs cairo: install the Debian package libcairo2-dev.")
+  endif()
   add_library(Stimora::Cairo INTERFACE IMPORTED)
   set_target_properties(Stimora::Cairo PROPERTIES INTERFACE_LINK_LIBRARIES PkgConfig::STIMORA_CAIRO)
 endif()

@@ -4,7 +4,7 @@
 # (scripts/package). Included at the end of the top-level CMakeLists.txt, once every target
 # and link is known.
 
-set(STIMORA_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/stimora)
+set(STIMORA_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/stimora-doc)
 
 # The SONAME changes with the major version (libstimora.so.0), as the CMake package's
 # compatibility does. No <target>_EXPORTS define: the objects then match the static build's
@@ -35,7 +35,7 @@ if(BUILD_SHARED_LIBS)
   target_include_directories(stimora_static INTERFACE ${includes})
   target_link_libraries(stimora_static PUBLIC ${STIMORA_PUBLIC_LINKS} PRIVATE ${STIMORA_PRIVATE_LINKS})
   set_target_properties(stimora_static PROPERTIES OUTPUT_NAME stimora EXPORT_NAME stimora_static)
-  install(TARGETS stimora_static EXPORT StimoraTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  install(TARGETS stimora_static EXPORT StimoraTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
 endif()
 
 # Linker flags for the given link items, read from the imported targets' files, so that the
@@ -95,18 +95,27 @@ endif()
 # The prefix is found from the file's own place, so an unpacked package works wherever it lies.
 file(RELATIVE_PATH STIMORA_PC_TO_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/stimora.pc.in ${CMAKE_CURRENT_BINARY_DIR}/stimora.pc @ONLY)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/stimora.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+# The analysis library is a static archive: its users link NLopt and cairo themselves.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/stimora-analysis.pc.in ${CMAKE_CURRENT_BINARY_DIR}/stimora-analysis.pc @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/stimora.pc ${CMAKE_CURRENT_BINARY_DIR}/stimora-analysis.pc
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)
+
+# The programs' manual pages, compressed as Debian keeps them.
+foreach(page movingbars stimora-analyze)
+  execute_process(COMMAND gzip -9nc ${CMAKE_CURRENT_LIST_DIR}/man/${page}.1 OUTPUT_FILE ${CMAKE_CURRENT_BINARY_DIR}/${page}.1.gz)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tools)
+endforeach()
 
 # Programs that go into the package, where this tree builds them.
 set(STIMORA_PACKAGED_PROGRAMS stimora_app stimora_analyze)
 foreach(program IN LISTS STIMORA_PACKAGED_PROGRAMS)
   if(TARGET ${program})
-    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} OPTIONAL)
+    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools OPTIONAL)
     list(APPEND STIMORA_PACKAGED_TARGETS ${program})
   endif()
 endforeach()
 
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${STIMORA_DOC_DIR}/examples
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${STIMORA_DOC_DIR}/examples COMPONENT doc
   FILES_MATCHING PATTERN "*.cpp" PATTERN "*.h" PATTERN "*.png")
 
 # The package's copyright file: our licence, then what the libraries we link ask us to pass on.
@@ -115,7 +124,22 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
 file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)
 file(READ ${PROJECT_SOURCE_DIR}/THIRD-PARTY-NOTICES notices)
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/copyright "${license}\n${notices}")
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright DESTINATION ${STIMORA_DOC_DIR})
+# Every package carries its copyright file and changelog in its own documentation folder.
+set(STIMORA_DEB_PACKAGES runtime libstimora0 dev libstimora-dev tools stimora-tools doc stimora-doc)
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/changelog "stimora (${PROJECT_VERSION}) unstable; urgency=medium
+
+  * Release ${PROJECT_VERSION}: the canvas and its frame timing, colour calibration, figures,
+    devices, matrices, files, experiment procedures and result analysis.
+
+ -- Stimora developers <stimora@users.noreply.github.com>  Tue, 08 Dec 2026 12:00:00 +0000
+")
+execute_process(COMMAND gzip -9nc ${CMAKE_CURRENT_BINARY_DIR}/changelog
+  OUTPUT_FILE ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
+while(STIMORA_DEB_PACKAGES)
+  list(POP_FRONT STIMORA_DEB_PACKAGES component package)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component})
+endwhile()
 
 include(StimoraDocs)
 
@@ -129,20 +153,57 @@ if(TARGET docs)
   add_dependencies(stimora_packaged docs)
 endif()
 
-# The Debian package. Its Depends come from dpkg-shlibdeps over the packaged binaries: the
-# runtime packages of exactly the libraries they link.
+# The Debian packages, split as Debian ships a library. Depends come from dpkg-shlibdeps over
+# the packaged binaries, plus what is only loaded at run time (the OpenGL vendor library).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME stimora)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "Stimora developers <stimora@localhost>")
+set(CPACK_PACKAGE_CONTACT "Stimora developers <stimora@users.noreply.github.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "C++ framework for visual psychophysics")
-set(CPACK_PACKAGE_DESCRIPTION "Calibrated, frame-locked visual stimuli on an OpenGL canvas: \
-figures, colour calibration, keyboard and mouse, clock, matrices, PNG files and experiment \
-procedures. Shared and static library, headers, CMake and pkg-config files, the movingbars \
-program, the examples' sources and the API reference.")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION libdevel)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL runtime dev tools doc)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://github.com/stimora/stimora")
+set(stimora_about "Stimora puts calibrated, frame-locked visual stimuli on an OpenGL canvas:\n\
+figures, colour calibration, keyboard and mouse, a high-resolution clock,\n\
+matrices, PNG files, experiment procedures and result analysis, for vision\n\
+science.")
+# What a consumer of the static core links beyond it.
+set(STIMORA_STATIC_DEV "libsdl2-dev, libx11-dev, libxrandr-dev, libxi-dev, libgl-dev, libglu1-mesa-dev, \
+libpng-dev, libfreetype-dev, libfontconfig-dev, libdsfmt-dev, libopenblas-dev")
+
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libstimora0)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "libgl1")
+# The library cache is refreshed by dpkg's ldconfig trigger, not by maintainer scripts (CPack
+# writes scripts that call ldconfig unless the package brings its own).
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_LIST_DIR}/debian/triggers
+  ${CMAKE_CURRENT_LIST_DIR}/debian/postinst ${CMAKE_CURRENT_LIST_DIR}/debian/postrm)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_COMPONENT_RUNTIME_DESCRIPTION "C++ framework for visual psychophysics - shared library\n${stimora_about}\n\nThis package holds the shared library.")
+
+set(CPACK_DEBIAN_DEV_PACKAGE_NAME libstimora-dev)
+set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
+# The analysis archive links NLopt and cairo; the static core links what STIMORA_STATIC_DEV names.
+set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libstimora0 (= ${PROJECT_VERSION}), libnlopt-dev, libcairo2-dev")
+set(CPACK_DEBIAN_DEV_PACKAGE_SUGGESTS "${STIMORA_STATIC_DEV}")
+set(CPACK_COMPONENT_DEV_DESCRIPTION "C++ framework for visual psychophysics - development files\n${stimora_about}\n\nThis package holds the headers, the static archives and the CMake and\npkg-config files.")
+
+set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME stimora-tools)
+set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_TOOLS_PACKAGE_SHLIBDEPS ON)
+# The programs' own library is the one packaged beside them: named above, not looked up.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR})
+set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "libstimora0 (= ${PROJECT_VERSION})")
+set(CPACK_COMPONENT_TOOLS_DESCRIPTION "C++ framework for visual psychophysics - programs\n${stimora_about}\n\nThis package holds movingbars, a moving-bar demonstration, and\nstimora-analyze, which turns result files and frame logs into tables and\nfigures.")
+
+set(CPACK_DEBIAN_DOC_PACKAGE_NAME stimora-doc)
+set(CPACK_DEBIAN_DOC_PACKAGE_SECTION doc)
+set(CPACK_DEBIAN_DOC_PACKAGE_ARCHITECTURE all)
+set(CPACK_COMPONENT_DOC_DESCRIPTION "C++ framework for visual psychophysics - reference and examples\n${stimora_about}\n\nThis package holds the API reference and the examples' sources.")
 include(CPack)
