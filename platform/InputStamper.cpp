@@ -270,6 +270,13 @@ std::atomic<bool> started{false};
 } // namespace
 
 bool InputStamper::start(const char* displayName) {
+#if defined(__SANITIZE_ADDRESS__)
+    // Under LeakSanitizer (GCC 12's runtime) a process that ran this thread often has its leak
+    // check crash on the main thread's dynamic TLS, failing tests that have no fault. Sanitized
+    // builds therefore stamp input as the window system's events are read.
+    (void)displayName;
+    return false;
+#endif
     static bool tried = false;
     if (!tried) {
         tried = true;
