@@ -412,8 +412,10 @@ void APICanvasProperties::setGammaTable(const std::vector<double>& r, const std:
 void APICanvasProperties::loadRamp(const std::uint16_t ramp[3 * 256]) {
     // A host that cannot load a ramp says so: calibration must never silently not happen. The
     // first ramp of ours keeps the one it replaces.
-    if (!GammaRegistry::load(this, impl->window, ramp, gammaMode == 0 ? savedRamp : nullptr))
-        failGamma(gammaLoadFailed);
+    const GammaRegistry::Result result =
+        GammaRegistry::load(this, impl->window, ramp, gammaMode == 0 ? savedRamp : nullptr);
+    if (result != GammaRegistry::loaded)
+        failGamma(result == GammaRegistry::unreadable ? gammaReadFailed : gammaLoadFailed);
 }
 
 void APICanvasProperties::restoreGamma() {

@@ -58,20 +58,20 @@ void warnIfUnlike(const std::vector<Record*>& shown) {
 
 } // namespace
 
-bool GammaRegistry::load(const void* owner, SDL_Window* window, const std::uint16_t ramp[3 * 256],
-                         std::uint16_t before[3 * 256]) {
+GammaRegistry::Result GammaRegistry::load(const void* owner, SDL_Window* window,
+                                          const std::uint16_t ramp[3 * 256], std::uint16_t before[3 * 256]) {
     std::vector<std::unique_ptr<CrtcGamma>> outputs = CrtcGamma::forWindow(window);
     if (outputs.empty())
-        return false;
+        return noOutput;
     if (before != nullptr && !outputs.front()->read(before))
-        return false;
+        return unreadable;
     std::vector<Record*> shown;
     for (auto& output : outputs) {
         Record* record = find(output->id());
         if (record == nullptr) {
             Record fresh;
             if (!output->fetch(fresh.desktop))
-                return false;
+                return unreadable;
             GammaGuardian::hold(output->displayName(), output->id(), fresh.desktop);
             fresh.output = std::move(output);
             records().push_back(std::move(fresh));
@@ -80,13 +80,13 @@ bool GammaRegistry::load(const void* owner, SDL_Window* window, const std::uint1
         shown.push_back(record);
     }
     warnIfUnlike(shown);
-    bool loaded = true;
+    bool all = true;
     for (Record* record : shown) {
         forget(*record, owner);
         record->loaded.emplace_back(owner, record->output->expand(ramp));
-        loaded = record->output->load(record->loaded.back().second) && loaded;
+        all = record->output->load(record->loaded.back().second) && all;
     }
-    return loaded;
+    return all ? loaded : noOutput;
 }
 
 bool GammaRegistry::read(SDL_Window* window, std::uint16_t ramp[3 * 256]) {
