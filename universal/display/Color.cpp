@@ -393,6 +393,10 @@ void Color::resetCalibration() {
     gray = Color(raw, 0.5, 0.5, 0.5, 1.0);
 }
 
+bool Color::softwareCalibration() {
+    return calibrationMode == gammaValueSoftware || calibrationMode == gammaTableSoftware;
+}
+
 void Color::installHardwareGamma(const HardwareGamma& loader) {
     hardwareGamma = loader;
 }

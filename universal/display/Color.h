@@ -117,6 +117,9 @@ public:
                               const std::vector<double>& blue);
     /// Calibrates by tables given as three arrays of count entries each.
     static void setGammaTable(const double* red, const double* green, const double* blue, int count);
+    /// Whether the calibration in force is applied in software (gamma values or tables), so that
+    /// values stored elsewhere, such as an image's pixels, must be converted as Color's are.
+    static bool softwareCalibration();
     /// Moves the current gamma calibration between hardware (off) and software (on).
     static void setSoftwareCalibration(bool on);
     /// Back to the start-up state: noCalibration with identity converters, gamma 1, no tables,

@@ -24,11 +24,6 @@ namespace {
     throw Exception(typeid(Image), kind, message);
 }
 
-bool softwareCalibration() {
-    return Color::calibrationMode == Color::gammaValueSoftware ||
-           Color::calibrationMode == Color::gammaTableSoftware;
-}
-
 /// Smallest power of two, at least 2, not below n.
 int textureSide(int n) {
     int side = 2;
@@ -232,7 +227,7 @@ Image& Image::load(const std::string& path) {
             throw;
         }
     }
-    if (softwareCalibration()) {
+    if (Color::softwareCalibration()) {
         // The file holds requested intensities; the pixels hold what the display is sent.
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
@@ -255,7 +250,7 @@ Image& Image::save(const std::string& path) {
     checkExtension(path);
     const std::string expanded = expandPath(path);
     IMAGE_FORMATS::PNG_BRIDGE bridge;
-    if (softwareCalibration()) {
+    if (Color::softwareCalibration()) {
         Image requested(*this);
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {

@@ -22,11 +22,6 @@ namespace {
     throw Exception(typeid(Image), kind, message);
 }
 
-bool softwareCalibration() {
-    return Color::calibrationMode == Color::gammaValueSoftware ||
-           Color::calibrationMode == Color::gammaTableSoftware;
-}
-
 /// Far beyond any image, yet small enough that differences of such coordinates stay finite.
 constexpr double farAway = 1e18;
 
@@ -107,7 +102,7 @@ template <class T, int N> struct ImagePixels {
             const double a = c.a;
             const double oldAlpha = N == 4 ? load(p[N - 1]) : 1.0;
             const double newAlpha = oldAlpha * (1.0 - a) + a * a;
-            if (softwareCalibration()) {
+            if (Color::softwareCalibration()) {
                 // Blend requested intensities, then store through the calibration again.
                 const Color old(Color::raw, load(p[0]), load(p[1]), load(p[2]), oldAlpha);
                 const Color mixed(old.getR() * (1.0 - a) + a * c.getR(),
