@@ -41,6 +41,7 @@
 #include "display/Display.h"
 #include "display/Drawable.h"
 #include "display/DrawableDummy.h"
+#include "display/FlipListener.h"
 #include "display/FrameLog.h"
 
 #include "figures/Angle.h"
