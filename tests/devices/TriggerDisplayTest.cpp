@@ -1,15 +1,11 @@
 // Trigger codes sent as frames appear, on a simulated 1,000 Hz refresh: the test is the
-// amplifier on the far end of a pseudo-terminal, or the recording software on a UDP socket.
+// amplifier on the far end of a pseudo-terminal (ExamplesTest sends markers over UDP).
 
 #include "devices/SerialTrigger.h"
-#include "devices/UdpTrigger.h"
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -112,24 +108,6 @@ TEST_F(Trigger, APulseReturnsTheLinesToZeroAtALaterFlip) {
         seen += std::to_string(code.first);
     EXPECT_EQ(seen, "90909090909090909090");
     EXPECT_EQ(std::string(log().markAt(1).kind), "trigger reset");
-}
-
-TEST_F(Trigger, MarkersReachTheRecordingOverUdp) {
-    const int receiver = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(bind(receiver, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    getsockname(receiver, reinterpret_cast<sockaddr*>(&address), &length);
-    UdpTrigger trigger("127.0.0.1", ntohs(address.sin_port));
-    run(trigger, 20, [](int i) { return 1000 + i; });
-    for (int i = 0; i < 20; ++i) {
-        char text[32] = {};
-        ASSERT_GT(recv(receiver, text, sizeof text - 1, 0), 0);
-        EXPECT_EQ(std::string(text), std::to_string(1000 + i));
-    }
-    ::close(receiver);
 }
 
 TEST_F(Trigger, AnUnpluggedPortFailsItsNextSendAndTheFramesGoOn) {
