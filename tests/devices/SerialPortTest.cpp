@@ -19,6 +19,13 @@
 namespace Stimora::Testing {
 namespace {
 
+// Sanitized builds run too slowly for their times to mean anything: they check the rest.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool timed = false;
+#else
+constexpr bool timed = true;
+#endif
+
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
@@ -28,7 +35,7 @@ TEST(SerialPort, StampsEachButtonAsItArrives) {
     ResponseBox responses(box.path);
     // A loaded machine can hold the terminal's kernel worker back: two more tries then.
     std::vector<double> delays;
-    for (int attempt = 0; attempt < 3 && (delays.empty() || delays[197] > 1.0); ++attempt) {
+    for (int attempt = 0; attempt < (timed ? 3 : 1) && (delays.empty() || delays[197] > 1.0); ++attempt) {
         delays.clear();
         for (int i = 0; i < 200; ++i) {
             const unsigned char button = static_cast<unsigned char>(1 + i % 4);
@@ -47,8 +54,10 @@ TEST(SerialPort, StampsEachButtonAsItArrives) {
                     delays[100], delays[197], delays.back());
     }
     EXPECT_GE(delays.front(), 0.0);
-    EXPECT_LE(delays[100], 1.0);
-    EXPECT_LE(delays[197], 1.0);
+    if (timed) {
+        EXPECT_LE(delays[100], 1.0);
+        EXPECT_LE(delays[197], 1.0);
+    }
 }
 
 TEST(SerialPort, ABurstLosesNothingItDoesNotCount) {

@@ -24,6 +24,13 @@
 namespace Stimora::Testing {
 namespace {
 
+// Sanitized builds run too slowly for their times to mean anything: they check the rest.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool timed = false;
+#else
+constexpr bool timed = true;
+#endif
+
 // The amplifier: reads the far end byte by byte, stamping each as it comes.
 struct Amplifier {
     PseudoTerminal line;
@@ -82,7 +89,7 @@ TEST_F(Trigger, EveryCodeLeavesAsItsFrameAppears) {
     // The pseudo-terminal hands bytes over in a kernel worker, which a loaded machine can hold
     // back for milliseconds: a run whose far side was held so gets two more tries.
     std::vector<double> delays;
-    for (int attempt = 0; attempt < 3 && (delays.empty() || delays[197] > 1.0); ++attempt) {
+    for (int attempt = 0; attempt < (timed ? 3 : 1) && (delays.empty() || delays[197] > 1.0); ++attempt) {
         Amplifier amplifier(200);
         SerialTrigger trigger(amplifier.line.path);
         const std::vector<Clock> onsets = run(trigger, 200, [](int i) { return i + 1; });
@@ -96,7 +103,7 @@ TEST_F(Trigger, EveryCodeLeavesAsItsFrameAppears) {
             EXPECT_TRUE(mark.flip == i && mark.value == i + 1 && std::string(mark.kind) == "trigger")
                 << "mark " << i;
             EXPECT_DOUBLE_EQ(mark.scheduled, log()[i].onset);
-            EXPECT_LE(mark.reported - mark.scheduled, 1.0) << "write of code " << i;
+            EXPECT_TRUE(!timed || mark.reported - mark.scheduled <= 1.0) << "write of code " << i;
             delays.push_back((amplifier.codes[i].second - onsets[i]).milliseconds());
         }
         std::sort(delays.begin(), delays.end());
@@ -105,8 +112,10 @@ TEST_F(Trigger, EveryCodeLeavesAsItsFrameAppears) {
                     delays[100], delays[197], delays.back());
     }
     EXPECT_GE(delays.front(), 0.0);
-    EXPECT_LE(delays[100], 1.0);
-    EXPECT_LE(delays[197], 1.0);
+    if (timed) {
+        EXPECT_LE(delays[100], 1.0);
+        EXPECT_LE(delays[197], 1.0);
+    }
 }
 
 TEST_F(Trigger, APulseReturnsTheLinesToZeroAtALaterFlip) {
