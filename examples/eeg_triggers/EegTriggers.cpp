@@ -27,6 +27,8 @@
 
 #include "../common/ExampleMain.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
