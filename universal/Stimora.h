@@ -68,6 +68,13 @@
 #include "devices/Clock.h"
 #include "devices/Keyboard.h"
 #include "devices/Mouse.h"
+#include "devices/ParallelPort.h"
+#include "devices/ParallelTrigger.h"
+#include "devices/ResponseBox.h"
+#include "devices/SerialPort.h"
+#include "devices/SerialTrigger.h"
+#include "devices/Trigger.h"
+#include "devices/UdpTrigger.h"
 
 #include "math/Matrix.h"
 #include "math/MatrixExpression.h"
