@@ -18,93 +18,116 @@ namespace Stimora {
 
 namespace {
 
-// Per pixel: the grating's value at the pixel, the aperture, then the calibration Color
-// applies in the current mode. Parameters come per vertex so that a batch is one draw call.
-const char* const vertexSource = R"(#version 120
+// One program per calibration mode, aperture, sampling (smooth or in bars) and profile, so
+// that no pixel tests what is the same for the whole draw. Everything constant over a patch is
+// worked out per vertex; per pixel remain the grating's value, the aperture and the
+// calibration. A batch is one draw call per run of patches that share a program.
+const char* const vertexSource = R"(
 attribute vec2 corner;
-attribute vec4 wave;
-attribute vec4 shape;
-attribute vec4 frame;
-attribute vec4 extra;
-varying vec2 position;
-varying vec4 vWave;
-varying vec4 vShape;
-varying vec4 vFrame;
-varying vec4 vExtra;
+attribute vec4 wave;  // wavelength, phase, orientation, contrast
+attribute vec4 shape; // sigma, aspect, profile, aperture
+attribute vec4 frame; // grating origin x, y; aperture centre x, y
+attribute vec4 extra; // mean, radius, bar radius, last bar
+varying vec4 place;   // the pixel from the grating origin (xy) and from the aperture centre (zw)
+varying vec4 turn;    // cosine and sine of the orientation, 2 pi / wavelength, phase
+varying vec4 level;   // mean, amplitude (0 without a grating), 1 / (2 sigma^2) or radius^2, aspect
+#if BARS
+varying vec2 bars;    // bar radius, last bar
+#endif
 void main() {
-    position = corner;
-    vWave = wave;
-    vShape = shape;
-    vFrame = frame;
-    vExtra = extra;
+    place = vec4(corner - frame.xy, corner - frame.zw);
+    turn = vec4(cos(wave.z), sin(wave.z), wave.x > 0.0 ? 6.283185307179586 / wave.x : 0.0, wave.y);
+#if APERTURE == 2
+    float reach = 1.0 / (2.0 * shape.x * shape.x);
+#else
+    float reach = extra.y * extra.y;
+#endif
+    level = vec4(extra.x, wave.x > 0.0 ? extra.x * wave.w : 0.0, reach, shape.y);
+#if BARS
+    bars = extra.zw;
+#endif
     gl_Position = gl_ModelViewProjectionMatrix * vec4(corner, 0.0, 1.0);
 }
 )";
 
-const char* const fragmentSource = R"(#version 120
-varying vec2 position;
-varying vec4 vWave;   // wavelength, phase, orientation, contrast
-varying vec4 vShape;  // sigma, aspect, profile, aperture
-varying vec4 vFrame;  // grating origin x, y; aperture centre x, y
-varying vec4 vExtra;  // mean, radius, bar radius, last bar
-uniform int mode;
+const char* const fragmentSource = R"(
+varying vec4 place;
+varying vec4 turn;
+varying vec4 level;
+#if BARS
+varying vec2 bars;
+#endif
+#if MODE == 1 || MODE == 3
 uniform vec3 inverseGamma;
+#elif MODE == 2
 uniform sampler1D table;
+#endif
 void main() {
-    float c = cos(vWave.z);
-    float s = sin(vWave.z);
-    vec2 g = position - vFrame.xy;
+    float c = turn.x;
+    float s = turn.y;
+    vec2 g = place.xy;
     float u = c * g.x + s * g.y;
+#if BARS
+    // The bar covering the pixel: bar i spans i - r - 0.5 .. i - r + 0.6, later bars on top.
+    float r = bars.x;
+    float t = floor(u + r + 0.5);
+    float d = t - r;
     float v = c * g.y - s * g.x;
-    bool bars = vExtra.w > 0.5;
-    float modulation = 0.0;
-    if (vWave.x > 0.0) {
-        float t = u;
-        bool inside = true;
-        if (bars) {
-            // The bar covering the pixel: bar i spans i - r - 0.5 .. i - r + 0.6, later bars on top.
-            t = floor(u + vExtra.z + 0.5);
-            float d = t - vExtra.z;
-            inside = t > 0.5 && t < vExtra.w + 0.5 &&
-                     abs(v) <= sqrt(max(vExtra.z * vExtra.z - d * d, 0.0));
-        }
-        float profile = sin(6.283185307179586 * t / vWave.x + vWave.y);
-        if (vShape.z > 0.5)
-            profile = profile >= 0.0 ? 1.0 : -1.0;
-        modulation = inside ? profile : 0.0;
-    }
-    vec2 e = position - vFrame.zw;
-    if (bars)
-        e = floor(e);
+    bool inside = t > 0.5 && t < bars.y + 0.5 && abs(v) <= sqrt(max(r * r - d * d, 0.0));
+    float profile = sin(turn.z * t + turn.w);
+#else
+    float profile = sin(turn.z * u + turn.w);
+#endif
+#if SQUARE
+    profile = profile >= 0.0 ? 1.0 : -1.0;
+#endif
+#if BARS
+    float modulation = inside ? profile : 0.0;
+#else
+    float modulation = profile;
+#endif
+#if APERTURE != 0
+#if BARS
+    vec2 e = floor(place.zw);
+#else
+    vec2 e = place.zw;
+#endif
     float across = c * e.x + s * e.y;
-    float along = (c * e.y - s * e.x) * vShape.y;
+    float along = (c * e.y - s * e.x) * level.w;
     float distance2 = across * across + along * along;
-    float envelope = 1.0;
-    if (vShape.w > 1.5)
-        envelope = exp(-distance2 / (2.0 * vShape.x * vShape.x));
-    else if (vShape.w > 0.5 && distance2 > vExtra.y * vExtra.y)
+#endif
+#if APERTURE == 1
+    if (distance2 > level.z)
         discard;
-    // Where the frame buffer holds linear luminance, the Gaussian becomes the opacity, so that
+#endif
+#if APERTURE == 2 && MODE == 0
+    // The frame buffer holds linear luminance: the Gaussian becomes the opacity, so that
     // overlapping patches blend instead of hiding each other; on a background of the mean it
-    // gives the same pixels. Calibrated values do not blend linearly: there the patch is opaque.
+    // gives the same pixels.
+    float alpha = exp(-distance2 * level.z);
+    float envelope = 1.0;
+#elif APERTURE == 2
+    // Calibrated values do not blend linearly: there the patch is opaque.
     float alpha = 1.0;
-    if (mode == 0 && vShape.w > 1.5) {
-        alpha = envelope;
-        envelope = 1.0;
-    }
-    float level = clamp(vExtra.x + vExtra.x * vWave.w * modulation * envelope, 0.0, 1.0);
-    vec3 sent = vec3(level);
-    if (mode == 1) {
-        sent = pow(sent, inverseGamma);
-    } else if (mode == 2) {
-        float index = floor(level * 255.0 + 0.5);
-        sent = texture1D(table, (index + 0.5) / 256.0).rgb;
-    } else if (mode == 3) {
-        // 16-bit luminance for the Bits++ processor: high byte in red, low byte in green.
-        float x = floor(pow(level, inverseGamma.r) * 65535.0);
-        float high = floor(x / 256.0);
-        sent = vec3(high / 255.0, (x - high * 256.0) / 255.0, 0.0);
-    }
+    float envelope = exp(-distance2 * level.z);
+#else
+    float alpha = 1.0;
+    float envelope = 1.0;
+#endif
+    float value = clamp(level.x + level.y * modulation * envelope, 0.0, 1.0);
+#if MODE == 0
+    vec3 sent = vec3(value);
+#elif MODE == 1
+    vec3 sent = pow(vec3(value), inverseGamma);
+#elif MODE == 2
+    float index = floor(value * 255.0 + 0.5);
+    vec3 sent = texture1D(table, (index + 0.5) / 256.0).rgb;
+#else
+    // 16-bit luminance for the Bits++ processor: high byte in red, low byte in green.
+    float x = floor(pow(value, inverseGamma.r) * 65535.0);
+    float high = floor(x / 256.0);
+    vec3 sent = vec3(high / 255.0, (x - high * 256.0) / 255.0, 0.0);
+#endif
     gl_FragColor = vec4(sent, alpha);
 }
 )";
@@ -140,12 +163,30 @@ struct Entry {
     PFNGLDISABLEVERTEXATTRIBARRAYPROC disableVertexAttribArray = nullptr;
 };
 
-// What one set of shared objects holds for the patches.
+// What draws one kind of patch: the program and its uniforms.
+struct Program {
+    GLuint name = 0;
+    GLint inverseGamma = -1, tableSampler = -1;
+};
+
+// The kinds of patch a batch can hold, each drawn by a program of its own: aperture (none,
+// circular, Gaussian), sampled in bars or smooth, sine or square profile.
+constexpr int kinds = 3 * 2 * 2;
+constexpr int modes = 4;
+
+int kindOf(const ShaderPatch& p) {
+    const int aperture = p.aperture >= ShaderPatch::gaussian   ? 2
+                         : p.aperture == ShaderPatch::circular ? 1
+                                                               : 0;
+    return (aperture * 2 + (p.lastBar > 0 ? 1 : 0)) * 2 + (p.profile > 0 ? 1 : 0);
+}
+
+// What one set of shared objects holds for the patches: the programs made so far (each the
+// first time a patch of its kind is drawn in its mode) and the gamma-table texture.
 struct Objects {
     std::uint64_t set = 0;
-    GLuint program = 0;
+    Program programs[modes][kinds];
     GLuint table = 0;
-    GLint mode = -1, inverseGamma = -1, tableSampler = -1;
     std::vector<double> tableLoaded; // the three tables the texture holds, red first
 };
 
@@ -186,14 +227,26 @@ GLuint compile(GLenum kind, const char* source) {
     return shader;
 }
 
-// The program of the live set, made the first time a set draws patches.
-void prepare() {
+// Forgets the objects of an ended set: they ended with it.
+void reachLiveSet() {
     const std::uint64_t set = platformObjectSet();
-    if (objects.set == set && objects.program != 0)
-        return;
-    objects = Objects();
-    const GLuint vertex = compile(GL_VERTEX_SHADER, vertexSource);
-    const GLuint fragment = compile(GL_FRAGMENT_SHADER, fragmentSource);
+    if (objects.set != set) {
+        objects = Objects();
+        objects.set = set;
+    }
+}
+
+// The program for a mode and a kind in the live set, made the first time it is needed.
+const Program& programFor(int mode, int kind) {
+    Program& slot = objects.programs[mode][kind];
+    if (slot.name != 0)
+        return slot;
+    const int aperture = kind / 4, bars = kind / 2 % 2, square = kind % 2;
+    const std::string defines = "#version 120\n#define MODE " + std::to_string(mode) + "\n#define APERTURE " +
+                                std::to_string(aperture) + "\n#define BARS " + std::to_string(bars) +
+                                "\n#define SQUARE " + std::to_string(square) + "\n";
+    const GLuint vertex = compile(GL_VERTEX_SHADER, (defines + vertexSource).c_str());
+    const GLuint fragment = compile(GL_FRAGMENT_SHADER, (defines + fragmentSource).c_str());
     const GLuint program = glCheckValue(gl.createProgram());
     glCheck(gl.attachShader(program, vertex));
     glCheck(gl.attachShader(program, fragment));
@@ -212,11 +265,10 @@ void prepare() {
         glCheck(gl.getProgramInfoLog(program, sizeof log, nullptr, log));
         fail(std::string("The patch shader does not link with this driver: ") + log);
     }
-    objects.set = set;
-    objects.program = program;
-    objects.mode = glCheckValue(gl.getUniformLocation(program, "mode"));
-    objects.inverseGamma = glCheckValue(gl.getUniformLocation(program, "inverseGamma"));
-    objects.tableSampler = glCheckValue(gl.getUniformLocation(program, "table"));
+    slot.name = program;
+    slot.inverseGamma = glCheckValue(gl.getUniformLocation(program, "inverseGamma"));
+    slot.tableSampler = glCheckValue(gl.getUniformLocation(program, "table"));
+    return slot;
 }
 
 // The gamma tables as a 256-texel texture, loaded again whenever the tables change.
@@ -310,8 +362,8 @@ void APIPatchShader::draw(const ShaderPatch* patches, std::size_t count,
     require();
     if (count == 0)
         return;
-    prepare();
-    const int mode = calibration.mode;
+    reachLiveSet();
+    const int mode = calibration.mode < 0 || calibration.mode >= modes ? 0 : calibration.mode;
     const double* inverse = calibration.inverse;
     if (mode == 2)
         bindTable(calibration);
@@ -322,13 +374,6 @@ void APIPatchShader::draw(const ShaderPatch* patches, std::size_t count,
     for (std::size_t i = 0; i < count; ++i)
         fill(vertices.data() + i * 4 * floatsPerVertex, patches[i]);
 
-    glCheck(gl.useProgram(objects.program));
-    glCheck(gl.uniform1i(objects.mode, mode));
-    glCheck(gl.uniform3f(objects.inverseGamma, static_cast<float>(inverse[0]), static_cast<float>(inverse[1]),
-                         static_cast<float>(inverse[2])));
-    glCheck(gl.uniform1i(objects.tableSampler, 0));
-    glCheck(glEnable(GL_BLEND));
-    glCheck(glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA));
     const GLsizei stride = floatsPerVertex * sizeof(float);
     const float* base = vertices.data();
     glCheck(gl.vertexAttribPointer(cornerAttribute, 2, GL_FLOAT, GL_FALSE, stride, base));
@@ -336,7 +381,30 @@ void APIPatchShader::draw(const ShaderPatch* patches, std::size_t count,
         glCheck(gl.vertexAttribPointer(a, 4, GL_FLOAT, GL_FALSE, stride, base + 2 + 4 * (a - waveAttribute)));
     for (GLuint a = cornerAttribute; a <= extraAttribute; ++a)
         glCheck(gl.enableVertexAttribArray(a));
-    glCheck(glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(count * 4)));
+    glCheck(glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA));
+    // Patches in order, one draw call per run of the same kind: overlapping patches still
+    // cover each other in the order given.
+    for (std::size_t first = 0; first < count;) {
+        const int kind = kindOf(patches[first]);
+        std::size_t end = first + 1;
+        while (end < count && kindOf(patches[end]) == kind)
+            ++end;
+        const Program& program = programFor(mode, kind);
+        glCheck(gl.useProgram(program.name));
+        if (mode == 1 || mode == 3)
+            glCheck(gl.uniform3f(program.inverseGamma, static_cast<float>(inverse[0]),
+                                 static_cast<float>(inverse[1]), static_cast<float>(inverse[2])));
+        else if (mode == 2)
+            glCheck(gl.uniform1i(program.tableSampler, 0));
+        // Only where the frame buffer holds linear luminance does the Gaussian composite.
+        if (mode == 0 && kind / 4 == 2)
+            glCheck(glEnable(GL_BLEND));
+        else
+            glCheck(glDisable(GL_BLEND));
+        glCheck(
+            glDrawArrays(GL_QUADS, static_cast<GLint>(first * 4), static_cast<GLsizei>((end - first) * 4)));
+        first = end;
+    }
     for (GLuint a = cornerAttribute; a <= extraAttribute; ++a)
         glCheck(gl.disableVertexAttribArray(a));
     glCheck(gl.useProgram(0));
