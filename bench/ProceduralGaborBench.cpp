@@ -3,7 +3,10 @@
 //   - the framework: ProceduralGabor patches in one PatchBatch (one draw call), and the same
 //     patches with the smooth Gaussian of a Grating;
 //   - the reference: the simplest correct Gabor shader, written here: the constants of each
-//     patch worked out per vertex, sin x exp per pixel, one draw call, no calibration;
+//     patch worked out per vertex, sin x exp per pixel, one draw call, no calibration. As the
+//     framework's patches do without calibration, it composites: the Gaussian is the opacity,
+//     so that overlapping patches blend. The same shader drawing opaque quads (each patch
+//     hiding what lies under its square) is measured beside it;
 //   - the bar template (QuickGabor: one bar per pixel column and the window texture per patch).
 //
 // Run on a display: xvfb-run -a -s "-screen 0 1024x768x24" bench/ProceduralGaborBench
@@ -76,12 +79,13 @@ void BM_ShaderPatches(benchmark::State& state) {
 BENCHMARK(BM_ShaderPatches)
     ->ArgNames({"patches", "smooth"})
     ->ArgsProduct({{1, 100, 500}, {0, 1}})
+    ->MeasureProcessCPUTime()
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
 // The reference shader. Per vertex: the patch's centre, its wave vector (2 pi / wavelength
 // along the orientation), phase, 1 / (2 sigma^2) and amplitude; per pixel: one sine and one
-// exponential. Opaque: each patch covers what lies under it.
+// exponential, the exponential as the opacity (or as a factor of the modulation, opaque).
 const char* const referenceVertex = R"(#version 120
 attribute vec2 corner;
 attribute vec2 centre;
@@ -99,6 +103,16 @@ void main() {
 }
 )";
 const char* const referenceFragment = R"(#version 120
+varying vec2 offset;
+varying vec2 k;
+varying float phase;
+varying float falloff;
+void main() {
+    float wave = 0.5 + 0.5 * sin(dot(k, offset) + phase);
+    gl_FragColor = vec4(wave, wave, wave, exp(-dot(offset, offset) * falloff));
+}
+)";
+const char* const referenceOpaqueFragment = R"(#version 120
 varying vec2 offset;
 varying vec2 k;
 varying float phase;
@@ -123,9 +137,11 @@ void BM_ReferenceShader(benchmark::State& state) {
         return;
     }
     const int n = static_cast<int>(state.range(0));
+    const bool opaque = state.range(1) != 0;
     const GLuint program = glCreateProgram();
     glAttachShader(program, compiled(GL_VERTEX_SHADER, referenceVertex));
-    glAttachShader(program, compiled(GL_FRAGMENT_SHADER, referenceFragment));
+    glAttachShader(program,
+                   compiled(GL_FRAGMENT_SHADER, opaque ? referenceOpaqueFragment : referenceFragment));
     glBindAttribLocation(program, 0, "corner");
     glBindAttribLocation(program, 1, "centre");
     glBindAttribLocation(program, 2, "wave");
@@ -163,6 +179,10 @@ void BM_ReferenceShader(benchmark::State& state) {
                 vertices[static_cast<std::size_t>((i * 4 + k) * floats + 5)] = static_cast<float>(phase + i);
         c->clear(grey);
         glUseProgram(program);
+        if (!opaque) {
+            glEnable(GL_BLEND);
+            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        }
         glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, stride, vertices.data());
         glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, stride, vertices.data() + 2);
         glVertexAttribPointer(2, 4, GL_FLOAT, GL_FALSE, stride, vertices.data() + 4);
@@ -172,11 +192,17 @@ void BM_ReferenceShader(benchmark::State& state) {
         for (GLuint a = 0; a < 3; ++a)
             glDisableVertexAttribArray(a);
         glUseProgram(0);
+        glDisable(GL_BLEND);
         glFinish();
     }
     glDeleteProgram(program);
 }
-BENCHMARK(BM_ReferenceShader)->Arg(1)->Arg(100)->Arg(500)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReferenceShader)
+    ->ArgNames({"patches", "opaque"})
+    ->ArgsProduct({{1, 100, 500}, {0, 1}})
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 void BM_TemplatePatches(benchmark::State& state) {
     Canvas* c = canvas();
@@ -202,7 +228,13 @@ void BM_TemplatePatches(benchmark::State& state) {
         glFinish();
     }
 }
-BENCHMARK(BM_TemplatePatches)->Arg(1)->Arg(100)->Arg(500)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TemplatePatches)
+    ->Arg(1)
+    ->Arg(100)
+    ->Arg(500)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

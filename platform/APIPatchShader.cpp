@@ -28,35 +28,32 @@ attribute vec4 wave;  // wavelength, phase, orientation, contrast
 attribute vec4 shape; // sigma, aspect, profile, aperture
 attribute vec4 frame; // grating origin x, y; aperture centre x, y
 attribute vec4 extra; // mean, radius, bar radius, last bar
-varying vec4 place;   // the pixel from the grating origin (xy) and from the aperture centre (zw)
-varying vec4 turn;    // cosine and sine of the orientation, 2 pi / wavelength, phase
-varying vec4 level;   // mean, amplitude (0 without a grating), 1 / (2 sigma^2) or radius^2, aspect
-#if BARS
-varying vec2 bars;    // bar radius, last bar
-#endif
+varying vec2 place;   // the pixel from the grating origin
+CONSTANT vec4 turn;   // cosine and sine of the orientation, 2 pi / wavelength, phase
+CONSTANT vec4 level;  // mean, amplitude (0 without a grating), 1 / (2 sigma^2) or radius^2
+CONSTANT vec4 aside;  // the aperture centre from the grating origin; cosine and sine x aspect
+CONSTANT vec4 bars;   // bar radius r, r^2, last bar + 0.5, r + 0.5
 void main() {
-    place = vec4(corner - frame.xy, corner - frame.zw);
+    place = corner - frame.xy;
     turn = vec4(cos(wave.z), sin(wave.z), wave.x > 0.0 ? 6.283185307179586 / wave.x : 0.0, wave.y);
 #if APERTURE == 2
     float reach = 1.0 / (2.0 * shape.x * shape.x);
 #else
     float reach = extra.y * extra.y;
 #endif
-    level = vec4(extra.x, wave.x > 0.0 ? extra.x * wave.w : 0.0, reach, shape.y);
-#if BARS
-    bars = extra.zw;
-#endif
+    level = vec4(extra.x, wave.x > 0.0 ? extra.x * wave.w : 0.0, reach, 0.0);
+    aside = vec4(frame.zw - frame.xy, turn.xy * shape.y);
+    bars = vec4(extra.z, extra.z * extra.z, extra.w + 0.5, extra.z + 0.5);
     gl_Position = gl_ModelViewProjectionMatrix * vec4(corner, 0.0, 1.0);
 }
 )";
 
 const char* const fragmentSource = R"(
-varying vec4 place;
-varying vec4 turn;
-varying vec4 level;
-#if BARS
-varying vec2 bars;
-#endif
+varying vec2 place;
+CONSTANT vec4 turn;
+CONSTANT vec4 level;
+CONSTANT vec4 aside;
+CONSTANT vec4 bars;
 #if MODE == 1 || MODE == 3
 uniform vec3 inverseGamma;
 #elif MODE == 2
@@ -65,15 +62,15 @@ uniform sampler1D table;
 void main() {
     float c = turn.x;
     float s = turn.y;
-    vec2 g = place.xy;
+    vec2 g = place;
     float u = c * g.x + s * g.y;
 #if BARS
     // The bar covering the pixel: bar i spans i - r - 0.5 .. i - r + 0.6, later bars on top.
-    float r = bars.x;
-    float t = floor(u + r + 0.5);
-    float d = t - r;
+    // Bars 1 to the last lie within the disc, so a bar's chord is where v^2 + d^2 <= r^2.
+    float t = floor(u + bars.w);
+    float d = t - bars.x;
     float v = c * g.y - s * g.x;
-    bool inside = t > 0.5 && t < bars.y + 0.5 && abs(v) <= sqrt(max(r * r - d * d, 0.0));
+    bool inside = t > 0.5 && t < bars.z && v * v + d * d <= bars.y;
     float profile = sin(turn.z * t + turn.w);
 #else
     float profile = sin(turn.z * u + turn.w);
@@ -88,12 +85,12 @@ void main() {
 #endif
 #if APERTURE != 0
 #if BARS
-    vec2 e = floor(place.zw);
+    vec2 e = floor(g - aside.xy);
 #else
-    vec2 e = place.zw;
+    vec2 e = g - aside.xy;
 #endif
     float across = c * e.x + s * e.y;
-    float along = (c * e.y - s * e.x) * level.w;
+    float along = aside.z * e.y - aside.w * e.x;
     float distance2 = across * across + along * along;
 #endif
 #if APERTURE == 1
@@ -242,11 +239,19 @@ const Program& programFor(int mode, int kind) {
     if (slot.name != 0)
         return slot;
     const int aperture = kind / 4, bars = kind / 2 % 2, square = kind % 2;
-    const std::string defines = "#version 120\n#define MODE " + std::to_string(mode) + "\n#define APERTURE " +
+    const std::string defines = "#define MODE " + std::to_string(mode) + "\n#define APERTURE " +
                                 std::to_string(aperture) + "\n#define BARS " + std::to_string(bars) +
                                 "\n#define SQUARE " + std::to_string(square) + "\n";
-    const GLuint vertex = compile(GL_VERTEX_SHADER, (defines + vertexSource).c_str());
-    const GLuint fragment = compile(GL_FRAGMENT_SHADER, (defines + fragmentSource).c_str());
+    // Where GLSL 1.30 is there, what is constant over a patch is not interpolated per pixel.
+    const bool flat = versionOf(glCheckValue(glGetString(GL_SHADING_LANGUAGE_VERSION))) >= 130;
+    const std::string version = flat ? "#version 130\n" : "#version 120\n";
+    const GLuint vertex = compile(GL_VERTEX_SHADER, (version + defines + "#define CONSTANT " +
+                                                     (flat ? "flat out" : "varying") + "\n" + vertexSource)
+                                                        .c_str());
+    const GLuint fragment =
+        compile(GL_FRAGMENT_SHADER, (version + defines + "#define CONSTANT " +
+                                     (flat ? "flat in" : "varying") + "\n" + fragmentSource)
+                                        .c_str());
     const GLuint program = glCheckValue(gl.createProgram());
     glCheck(gl.attachShader(program, vertex));
     glCheck(gl.attachShader(program, fragment));
