@@ -30,19 +30,26 @@ attribute vec4 frame; // grating origin x, y; aperture centre x, y
 attribute vec4 extra; // mean, radius, bar radius, last bar
 varying vec2 place;   // the pixel from the grating origin
 CONSTANT vec4 turn;   // cosine and sine of the orientation, 2 pi / wavelength, phase
-CONSTANT vec4 level;  // mean, amplitude (0 without a grating), 1 / (2 sigma^2) or radius^2
-CONSTANT vec4 aside;  // the aperture centre from the grating origin; cosine and sine x aspect
+CONSTANT vec4 level;  // mean, amplitude (0 without a grating), radius^2, Gaussian's e.x e.y term
+CONSTANT vec4 aside;  // the aperture centre from the grating origin; cosine and sine x aspect,
+                      // or the Gaussian's e.x^2 and e.y^2 terms
 CONSTANT vec4 bars;   // bar radius r, r^2, last bar + 0.5, r + 0.5
 void main() {
     place = corner - frame.xy;
-    turn = vec4(cos(wave.z), sin(wave.z), wave.x > 0.0 ? 6.283185307179586 / wave.x : 0.0, wave.y);
+    float c = cos(wave.z);
+    float s = sin(wave.z);
+    turn = vec4(c, s, wave.x > 0.0 ? 6.283185307179586 / wave.x : 0.0, wave.y);
+    level = vec4(extra.x, wave.x > 0.0 ? extra.x * wave.w : 0.0, extra.y * extra.y, 0.0);
 #if APERTURE == 2
+    // The Gaussian's exponent as a quadratic form of the offset from its centre, the distance
+    // across the stripes and aspect x the distance along them over 2 sigma^2.
     float reach = 1.0 / (2.0 * shape.x * shape.x);
+    float a2 = shape.y * shape.y;
+    aside = vec4(frame.zw - frame.xy, reach * (c * c + a2 * s * s), reach * (s * s + a2 * c * c));
+    level.w = reach * 2.0 * c * s * (1.0 - a2);
 #else
-    float reach = extra.y * extra.y;
-#endif
-    level = vec4(extra.x, wave.x > 0.0 ? extra.x * wave.w : 0.0, reach, 0.0);
     aside = vec4(frame.zw - frame.xy, turn.xy * shape.y);
+#endif
     bars = vec4(extra.z, extra.z * extra.z, extra.w + 0.5, extra.z + 0.5);
     gl_Position = gl_ModelViewProjectionMatrix * vec4(corner, 0.0, 1.0);
 }
@@ -89,31 +96,36 @@ void main() {
 #else
     vec2 e = g - aside.xy;
 #endif
-    float across = c * e.x + s * e.y;
-    float along = aside.z * e.y - aside.w * e.x;
-    float distance2 = across * across + along * along;
 #endif
 #if APERTURE == 1
-    if (distance2 > level.z)
+    float across = c * e.x + s * e.y;
+    float along = aside.z * e.y - aside.w * e.x;
+    if (across * across + along * along > level.z)
         discard;
+#elif APERTURE == 2
+    float exponent = (aside.z * e.x) * e.x + (aside.w * e.y) * e.y + (level.w * e.x) * e.y;
 #endif
 #if APERTURE == 2 && MODE == 0
     // The frame buffer holds linear luminance: the Gaussian becomes the opacity, so that
     // overlapping patches blend instead of hiding each other; on a background of the mean it
     // gives the same pixels.
-    float alpha = exp(-distance2 * level.z);
+    float alpha = exp(-exponent);
     float envelope = 1.0;
 #elif APERTURE == 2
     // Calibrated values do not blend linearly: there the patch is opaque.
     float alpha = 1.0;
-    float envelope = exp(-distance2 * level.z);
+    float envelope = exp(-exponent);
 #else
     float alpha = 1.0;
     float envelope = 1.0;
 #endif
-    float value = clamp(level.x + level.y * modulation * envelope, 0.0, 1.0);
 #if MODE == 0
-    vec3 sent = vec3(value);
+    // A fixed-point frame buffer clamps to 0..1 itself.
+    vec3 sent = vec3(level.x + level.y * modulation * envelope);
+#else
+    float value = clamp(level.x + level.y * modulation * envelope, 0.0, 1.0);
+#endif
+#if MODE == 0
 #elif MODE == 1
     vec3 sent = pow(vec3(value), inverseGamma);
 #elif MODE == 2
@@ -155,6 +167,7 @@ struct Entry {
     PFNGLGETUNIFORMLOCATIONPROC getUniformLocation = nullptr;
     PFNGLUNIFORM1IPROC uniform1i = nullptr;
     PFNGLUNIFORM3FPROC uniform3f = nullptr;
+    PFNGLBLENDFUNCSEPARATEPROC blendFuncSeparate = nullptr;
     PFNGLVERTEXATTRIBPOINTERPROC vertexAttribPointer = nullptr;
     PFNGLENABLEVERTEXATTRIBARRAYPROC enableVertexAttribArray = nullptr;
     PFNGLDISABLEVERTEXATTRIBARRAYPROC disableVertexAttribArray = nullptr;
@@ -354,6 +367,7 @@ void APIPatchShader::require() {
     load(e.getUniformLocation, "glGetUniformLocation", missing);
     load(e.uniform1i, "glUniform1i", missing);
     load(e.uniform3f, "glUniform3f", missing);
+    load(e.blendFuncSeparate, "glBlendFuncSeparate", missing);
     load(e.vertexAttribPointer, "glVertexAttribPointer", missing);
     load(e.enableVertexAttribArray, "glEnableVertexAttribArray", missing);
     load(e.disableVertexAttribArray, "glDisableVertexAttribArray", missing);
@@ -370,14 +384,26 @@ void APIPatchShader::draw(const ShaderPatch* patches, std::size_t count,
     reachLiveSet();
     const int mode = calibration.mode < 0 || calibration.mode >= modes ? 0 : calibration.mode;
     const double* inverse = calibration.inverse;
-    if (mode == 2)
+    GLint boundTable = 0;
+    if (mode == 2) {
+        glCheck(glGetIntegerv(GL_TEXTURE_BINDING_1D, &boundTable));
         bindTable(calibration);
+    }
 
     const std::size_t needed = count * 4 * floatsPerVertex;
     if (vertices.size() < needed)
         vertices.resize(needed);
     for (std::size_t i = 0; i < count; ++i)
         fill(vertices.data() + i * 4 * floatsPerVertex, patches[i]);
+
+    // What the draw changes is put back afterwards: pushing and popping attribute groups
+    // costs the software renderer a validation of its whole state.
+    const GLboolean blending = glCheckValue(glIsEnabled(GL_BLEND));
+    GLint blend[4] = {GL_ONE, GL_ZERO, GL_ONE, GL_ZERO};
+    glCheck(glGetIntegerv(GL_BLEND_SRC_RGB, &blend[0]));
+    glCheck(glGetIntegerv(GL_BLEND_DST_RGB, &blend[1]));
+    glCheck(glGetIntegerv(GL_BLEND_SRC_ALPHA, &blend[2]));
+    glCheck(glGetIntegerv(GL_BLEND_DST_ALPHA, &blend[3]));
 
     const GLsizei stride = floatsPerVertex * sizeof(float);
     const float* base = vertices.data();
@@ -413,6 +439,14 @@ void APIPatchShader::draw(const ShaderPatch* patches, std::size_t count,
     for (GLuint a = cornerAttribute; a <= extraAttribute; ++a)
         glCheck(gl.disableVertexAttribArray(a));
     glCheck(gl.useProgram(0));
+    glCheck(gl.blendFuncSeparate(static_cast<GLenum>(blend[0]), static_cast<GLenum>(blend[1]),
+                                 static_cast<GLenum>(blend[2]), static_cast<GLenum>(blend[3])));
+    if (blending)
+        glCheck(glEnable(GL_BLEND));
+    else
+        glCheck(glDisable(GL_BLEND));
+    if (mode == 2)
+        glCheck(glBindTexture(GL_TEXTURE_1D, static_cast<GLuint>(boundTable)));
 }
 
 } // namespace Stimora
