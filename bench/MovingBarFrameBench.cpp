@@ -1,7 +1,8 @@
-// CPU cost of the heaviest moving-bar frame (108 bars a row: 219 filled rectangles and the
-// rate text, after a clear), issued through the canvas and issued as raw OpenGL calls, each
-// finished with glFinish but without the hold and swap of flip. A third benchmark counts
-// the allocations of flip itself (it must make none).
+// Cost of the heaviest moving-bar frame (108 bars a row: 219 filled rectangles and the rate
+// text, after a clear), issued through the canvas and issued as raw OpenGL calls, each
+// finished with glFinish but without the hold and swap of flip: wall time, and in the CPU
+// column the whole process's (the renderer's threads included). A third benchmark counts the
+// allocations of flip itself (it must make none).
 //
 // Run on a display: xvfb-run -a -s "-screen 0 1024x768x24" bench/MovingBarFrameBench
 
