@@ -28,27 +28,35 @@ attribute vec4 wave;  // wavelength, phase, orientation, contrast
 attribute vec4 shape; // sigma, aspect, profile, aperture
 attribute vec4 frame; // grating origin x, y; aperture centre x, y
 attribute vec4 extra; // mean, radius, bar radius, last bar
-varying vec2 place;   // the pixel from the grating origin
-CONSTANT vec4 turn;   // cosine and sine of the orientation, 2 pi / wavelength, phase
+varying vec2 place;   // the pixel
+CONSTANT vec4 centre; // grating origin, aperture centre
+CONSTANT vec4 turn;   // cosine and sine of the orientation, 2 pi / wavelength (square: the
+                      // wavelength), phase
 CONSTANT vec4 level;  // mean, amplitude (0 without a grating), radius^2, Gaussian's e.x e.y term
-CONSTANT vec4 aside;  // the aperture centre from the grating origin; cosine and sine x aspect,
-                      // or the Gaussian's e.x^2 and e.y^2 terms
+CONSTANT vec2 aside;  // cosine and sine x aspect, or the Gaussian's e.x^2 and e.y^2 terms
 CONSTANT vec4 bars;   // bar radius r, r^2, last bar + 0.5, r + 0.5
 void main() {
-    place = corner - frame.xy;
+    place = corner;
+    centre = frame;
     float c = cos(wave.z);
     float s = sin(wave.z);
+#if SQUARE
+    // The square wave's edges fall where the sine changes sign, which the rounding of its
+    // argument decides on a pixel centre: worked out per pixel as always.
+    turn = vec4(c, s, wave.x > 0.0 ? wave.x : 1.0, wave.y);
+#else
     turn = vec4(c, s, wave.x > 0.0 ? 6.283185307179586 / wave.x : 0.0, wave.y);
+#endif
     level = vec4(extra.x, wave.x > 0.0 ? extra.x * wave.w : 0.0, extra.y * extra.y, 0.0);
 #if APERTURE == 2
     // The Gaussian's exponent as a quadratic form of the offset from its centre, the distance
     // across the stripes and aspect x the distance along them over 2 sigma^2.
     float reach = 1.0 / (2.0 * shape.x * shape.x);
     float a2 = shape.y * shape.y;
-    aside = vec4(frame.zw - frame.xy, reach * (c * c + a2 * s * s), reach * (s * s + a2 * c * c));
+    aside = vec2(reach * (c * c + a2 * s * s), reach * (s * s + a2 * c * c));
     level.w = reach * 2.0 * c * s * (1.0 - a2);
 #else
-    aside = vec4(frame.zw - frame.xy, turn.xy * shape.y);
+    aside = turn.xy * shape.y;
 #endif
     bars = vec4(extra.z, extra.z * extra.z, extra.w + 0.5, extra.z + 0.5);
     gl_Position = gl_ModelViewProjectionMatrix * vec4(corner, 0.0, 1.0);
@@ -57,9 +65,10 @@ void main() {
 
 const char* const fragmentSource = R"(
 varying vec2 place;
+CONSTANT vec4 centre;
 CONSTANT vec4 turn;
 CONSTANT vec4 level;
-CONSTANT vec4 aside;
+CONSTANT vec2 aside;
 CONSTANT vec4 bars;
 #if MODE == 1 || MODE == 3
 uniform vec3 inverseGamma;
@@ -69,7 +78,7 @@ uniform sampler1D table;
 void main() {
     float c = turn.x;
     float s = turn.y;
-    vec2 g = place;
+    vec2 g = place - centre.xy;
     float u = c * g.x + s * g.y;
 #if BARS
     // The bar covering the pixel: bar i spans i - r - 0.5 .. i - r + 0.6, later bars on top.
@@ -78,12 +87,13 @@ void main() {
     float d = t - bars.x;
     float v = c * g.y - s * g.x;
     bool inside = t > 0.5 && t < bars.z && v * v + d * d <= bars.y;
-    float profile = sin(turn.z * t + turn.w);
 #else
-    float profile = sin(turn.z * u + turn.w);
+    float t = u;
 #endif
 #if SQUARE
-    profile = profile >= 0.0 ? 1.0 : -1.0;
+    float profile = sin(6.283185307179586 * t / turn.z + turn.w) >= 0.0 ? 1.0 : -1.0;
+#else
+    float profile = sin(turn.z * t + turn.w);
 #endif
 #if BARS
     float modulation = inside ? profile : 0.0;
@@ -92,18 +102,18 @@ void main() {
 #endif
 #if APERTURE != 0
 #if BARS
-    vec2 e = floor(g - aside.xy);
+    vec2 e = floor(place - centre.zw);
 #else
-    vec2 e = g - aside.xy;
+    vec2 e = place - centre.zw;
 #endif
 #endif
 #if APERTURE == 1
     float across = c * e.x + s * e.y;
-    float along = aside.z * e.y - aside.w * e.x;
+    float along = aside.x * e.y - aside.y * e.x;
     if (across * across + along * along > level.z)
         discard;
 #elif APERTURE == 2
-    float exponent = (aside.z * e.x) * e.x + (aside.w * e.y) * e.y + (level.w * e.x) * e.y;
+    float exponent = (aside.x * e.x) * e.x + (aside.y * e.y) * e.y + (level.w * e.x) * e.y;
 #endif
 #if APERTURE == 2 && MODE == 0
     // The frame buffer holds linear luminance: the Gaussian becomes the opacity, so that
