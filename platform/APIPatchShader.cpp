@@ -134,9 +134,7 @@ void main() {
     vec3 sent = vec3(level.x + level.y * modulation * envelope);
 #else
     float value = clamp(level.x + level.y * modulation * envelope, 0.0, 1.0);
-#endif
-#if MODE == 0
-#elif MODE == 1
+#if MODE == 1
     vec3 sent = pow(vec3(value), inverseGamma);
 #elif MODE == 2
     float index = floor(value * 255.0 + 0.5);
@@ -146,6 +144,7 @@ void main() {
     float x = floor(pow(value, inverseGamma.r) * 65535.0);
     float high = floor(x / 256.0);
     vec3 sent = vec3(high / 255.0, (x - high * 256.0) / 255.0, 0.0);
+#endif
 #endif
     gl_FragColor = vec4(sent, alpha);
 }
@@ -394,6 +393,10 @@ void APIPatchShader::draw(const ShaderPatch* patches, std::size_t count,
     reachLiveSet();
     const int mode = calibration.mode < 0 || calibration.mode >= modes ? 0 : calibration.mode;
     const double* inverse = calibration.inverse;
+    // Every program the batch needs is made before any state changes, so that a driver that
+    // refuses one leaves the state as it was.
+    for (std::size_t i = 0; i < count; ++i)
+        programFor(mode, kindOf(patches[i]));
     GLint boundTable = 0;
     if (mode == 2) {
         glCheck(glGetIntegerv(GL_TEXTURE_BINDING_1D, &boundTable));
