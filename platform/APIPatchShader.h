@@ -27,8 +27,8 @@ public:
     /// 1.20, an entry point) for shader-drawn patches; does nothing without a current context.
     static void require();
     /// Draws count patches with one draw call in the current context, calibrated as given.
-    /// The caller saves and restores the fixed-function state; the program is unbound
-    /// afterwards.
+    /// The blending state and the texture binding it changes are put back afterwards, and
+    /// the program is unbound.
     static void draw(const ShaderPatch* patches, std::size_t count, const PatchCalibration& calibration);
 };
 

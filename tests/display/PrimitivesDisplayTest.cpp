@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "figures/Ellipse.h"
+#include "figures/Grating.h"
 #include "figures/Group.h"
 #include "figures/Line.h"
 #include "figures/Polygon.h"
@@ -354,6 +355,21 @@ TEST_F(SegmentText, MinusIsTheMiddleSegmentAndEightHasAllSeven) {
     canvas().clear(Color::black);
     canvas().segmentText("8", 20, 30, Color::white);
     EXPECT_EQ(countLit(canvas(), 0, 0, 60, 60), 3 * 7 + 4 * 7);
+}
+
+// Text and patches put back the current colour and the blending they change.
+TEST_F(SegmentText, LeavesTheCurrentColourAndBlendingAsItFoundThem) {
+    canvas().pix(0, 0, Color::green);
+    canvas().segmentText("8", 20, 30, Color::white);
+    StimulusTemplate::Grating(10.0, 10.0, 20.0, 0.0)
+        .setDatum(Point(50.0, 50.0, 0.0))
+        .draw(canvas()); // drawn opaque
+    Polygon p = square(3);
+    p.setDatum(Point(5, 5));
+    canvas().polygon(p);
+    EXPECT_EQ(countPixels(canvas(), 0, 0, 20, 20, green), 1 + 9);
+    canvas().rect(box(70.0, 70.0, 71.0, 71.0), Color(1.0, 1.0, 1.0, 0.5));
+    EXPECT_NEAR(at(70, 70).r, 128, 1); // blended over black
 }
 
 class Colours : public CanvasFixture {};

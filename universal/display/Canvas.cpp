@@ -23,30 +23,14 @@
 namespace Stimora {
 
 using detail::pi;
+using detail::segmentMask;
+using detail::segments;
 
 namespace {
 
 Canvas* current_ = nullptr;
 // The canvas whose OpenGL context is current on this thread.
 Canvas* active_ = nullptr;
-
-// Segment masks by character code; bit j draws segment j.
-constexpr unsigned char segmentMask(int code) {
-    constexpr unsigned char digits[10] = {119, 36, 93, 109, 46, 107, 123, 39, 127, 47};
-    constexpr unsigned char letters[10] = {63, 122, 83, 124, 91, 27, 115, 62, 32, 100};
-    if (code >= '0' && code <= '9')
-        return digits[code - '0'];
-    if (code >= 'A' && code <= 'J')
-        return letters[code - 'A'];
-    if (code == '-')
-        return 8;
-    if (code == 'O' || code == '!')
-        return 119;
-    return 0;
-}
-// Segments as integer end points on the 8 x 16 cell, baseline y = 0, top y = -16.
-constexpr int segments[7][4] = {{1, -16, 8, -16}, {0, -15, 0, -8}, {8, -15, 8, -8}, {1, -8, 8, -8},
-                                {0, -7, 0, 0},    {8, -7, 8, 0},   {1, 0, 8, 0}};
 
 void setColor8(const Color& c) {
     glColor4ub(static_cast<GLubyte>(Canvas::quantize(c.r)), static_cast<GLubyte>(Canvas::quantize(c.g)),
@@ -414,6 +398,12 @@ void Canvas::buildDisplayLists() {
 
 int Canvas::quantize(double v) {
     const double y = v * 255.0 + 0.5;
+    if (y >= 0.0 && y < 2147483648.0) {
+        // Every colour of a frame passes here: the same rule without the library calls.
+        const int whole = static_cast<int>(y);
+        const int i = whole & 0xFF;
+        return y != whole ? i : (i % 2 == 0 ? i : i - 1) & 0xFF;
+    }
     if (!std::isfinite(y))
         return 0;
     double whole = 0.0;

@@ -540,8 +540,7 @@ Canvas& Canvas::patches(const ShaderPatch* list, std::size_t count) {
             Color::check(list[i].mean * (1.0 + list[i].contrast));
         }
     }
-    SavedState saved(false);
-    APIPatchShader::draw(list, count, calibration);
+    APIPatchShader::draw(list, count, calibration); // puts back the state it changes
     return *this;
 }
 

@@ -164,35 +164,45 @@ Canvas& Canvas::segmentText(const char* text, double x, double y, const Color& c
     activate();
     if (!text)
         return *this;
-    // Only the matrix and the current colour change here, so saving those two is saving all.
-    glCheck(glPushMatrix());
-    glCheck(glPushAttrib(GL_CURRENT_BIT));
-    struct Restore {
-        ~Restore() {
-            glCheck(glPopAttrib());
-            glCheck(glPopMatrix());
-        }
-    } restore;
+    // The segments go out as lines placed here, one batch for the whole text, and the colour
+    // is read and set again: a display list per character, moving the model-view matrix
+    // between them, and an attribute group pushed and popped each make the software renderer
+    // validate its state again, which costs more than the text itself. Only the current colour
+    // changes, and it is put back as a pop would.
+    GLfloat saved[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    glCheck(glGetFloatv(GL_CURRENT_COLOR, saved));
     setColor(color);
     const std::size_t n = std::strlen(text);
-    // Codes above 127 have no list; they keep their cell empty.
-    auto draw = [this](unsigned char code) {
-        if (code < 128)
-            glCheck(glCallList(segmentLists + code));
+    // Character i's cell: from x on when left-aligned, else ending at x.
+    auto cell = [&](std::size_t i) {
+        return leftAligned ? x + segmentAdvance * static_cast<double>(i)
+                           : x - segmentAdvance * static_cast<double>(n - i);
     };
-    if (leftAligned) {
-        glCheck(glTranslated(x - segmentAdvance, y, 0.0));
-        for (std::size_t i = 0; i < n; ++i) {
-            glCheck(glTranslated(segmentAdvance, 0.0, 0.0));
-            draw(static_cast<unsigned char>(text[i]));
+    auto each = [&](auto draw) {
+        for (std::size_t k = 0; k < n; ++k) {
+            const std::size_t i = leftAligned ? k : n - 1 - k;
+            const auto code = static_cast<unsigned char>(text[i]);
+            if (code < 128) // codes above 127 keep their cell empty
+                draw(cell(i), segmentMask(code));
         }
-    } else {
-        glCheck(glTranslated(x, y, 0.0));
-        for (std::size_t i = n; i-- > 0;) {
-            glCheck(glTranslated(-segmentAdvance, 0.0, 0.0));
-            draw(static_cast<unsigned char>(text[i]));
+    };
+    glBegin(GL_LINES);
+    each([&](double left, unsigned char mask) {
+        for (int j = 0; j < 7; ++j) {
+            if (mask & (1u << j)) {
+                glVertex2d(left + segments[j][0], y + segments[j][1]);
+                glVertex2d(left + segments[j][2], y + segments[j][3]);
+            }
         }
-    }
+    });
+    glCheck(glEnd());
+    glBegin(GL_POINTS); // a character without segments is a dot
+    each([&](double left, unsigned char mask) {
+        if (mask == 0)
+            glVertex2d(left + 8.0, y);
+    });
+    glCheck(glEnd());
+    glCheck(glColor4fv(saved));
     return *this;
 }
 
