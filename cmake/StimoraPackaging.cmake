@@ -190,7 +190,7 @@ set(CPACK_COMPONENT_RUNTIME_DESCRIPTION "C++ framework for visual psychophysics 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libstimora-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 # The analysis archive links NLopt and cairo; the static core links what STIMORA_STATIC_DEV names.
-set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libstimora0 (= ${PROJECT_VERSION}), libnlopt-dev, libcairo2-dev")
+set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libstimora0 (= ${PROJECT_VERSION}), libnlopt-dev, libcairo2-dev, nlohmann-json3-dev")
 set(CPACK_DEBIAN_DEV_PACKAGE_SUGGESTS "${STIMORA_STATIC_DEV}")
 set(CPACK_COMPONENT_DEV_DESCRIPTION "C++ framework for visual psychophysics - development files\n${stimora_about}\n\nThis package holds the headers, the static archives and the CMake and\npkg-config files.")
 

@@ -42,6 +42,8 @@
 #include "display/Drawable.h"
 #include "display/DrawableDummy.h"
 #include "display/FrameLog.h"
+#include "display/MonitorProfile.h"
+#include "display/ResponseCurve.h"
 
 #include "figures/Angle.h"
 #include "figures/Colored.h"
@@ -66,11 +68,15 @@
 
 #include "devices/Clock.h"
 #include "devices/Keyboard.h"
+#include "devices/ManualPhotometer.h"
 #include "devices/Mouse.h"
+#include "devices/Photometer.h"
+#include "devices/SpectraScanPhotometer.h"
 
 #include "math/Matrix.h"
 #include "math/MatrixExpression.h"
 #include "math/Random.h"
+#include "math/VisualAngle.h"
 
 #include "figures/PNG_BRIDGE.h"
 #include "file/File.h"
@@ -83,4 +89,5 @@
 #include "analysis/FrameTimes.h"
 #include "analysis/PsychometricData.h"
 #include "analysis/PsychometricFit.h"
+#include "analysis/ResponseFit.h"
 #include "analysis/ResultTable.h"

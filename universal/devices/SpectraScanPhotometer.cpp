@@ -1,0 +1,78 @@
+#include "devices/SpectraScanPhotometer.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <typeinfo>
+
+#include "SerialLine.h"
+#include "base/Exception.h"
+
+namespace Stimora {
+
+namespace {
+
+// An answer fit for a one-line message: printable characters only, at most 60 of them.
+std::string shown(const std::string& answer) {
+    std::string out;
+    for (char c : answer)
+        out += c >= 32 && c < 127 ? c : '?';
+    return out.size() > 60 ? out.substr(0, 60) + "..." : out;
+}
+
+} // namespace
+
+SpectraScanPhotometer::SpectraScanPhotometer(const std::string& device, int timeoutMs)
+    : line(new SerialLine(device, 9600)), timeout(timeoutMs) {
+    line->discardInput();
+    line->send("PHOTO");
+    const std::string greeting = line->receiveLine(timeout);
+    if (greeting.find("REMOTE MODE") == std::string::npos)
+        throw Exception(typeid(SpectraScanPhotometer), "DEVICE ERROR",
+                        "Photometer on " + device + ": answered \"" + shown(greeting) +
+                            "\" instead of entering remote mode.");
+}
+
+SpectraScanPhotometer::~SpectraScanPhotometer() {
+    try {
+        line->send("Q");
+    } catch (const Exception&) {
+        // Closing anyway: the instrument leaves remote mode when its line drops.
+    }
+}
+
+double SpectraScanPhotometer::measure() {
+    line->discardInput();
+    line->send("M1\r");
+    std::string answer;
+    try {
+        answer = line->receiveLine(timeout);
+    } catch (const Exception& e) {
+        throw Exception(typeid(SpectraScanPhotometer), "DEVICE ERROR", "Photometer " + e.message());
+    }
+    // qqqqq,U,Y.YYYe+ee,x.xxxx,y.yyyy
+    const std::size_t c1 = answer.find(','), c2 = c1 == std::string::npos ? c1 : answer.find(',', c1 + 1);
+    const std::size_t c3 = c2 == std::string::npos ? c2 : answer.find(',', c2 + 1);
+    auto garbage = [&](const std::string& why) {
+        return Exception(typeid(SpectraScanPhotometer), "DEVICE ERROR",
+                         "Photometer on " + line->device() + ": " + why + " \"" + shown(answer) + "\".");
+    };
+    if (c2 == std::string::npos)
+        throw garbage("answered no measurement:");
+    const std::string status = answer.substr(0, c1);
+    if (status.empty() || status.find_first_not_of("0123456789") != std::string::npos)
+        throw garbage("answered no measurement:");
+    if (std::strtol(status.c_str(), nullptr, 10) != 0)
+        throw garbage("reported error " + status + ":");
+    const std::string field = answer.substr(c2 + 1, c3 == std::string::npos ? std::string::npos : c3 - c2 - 1);
+    char* end = nullptr;
+    const double y = std::strtod(field.c_str(), &end);
+    if (field.empty() || end != field.c_str() + field.size() || !std::isfinite(y) || y < 0.0)
+        throw garbage("answered a luminance that is no number:");
+    return y;
+}
+
+std::string SpectraScanPhotometer::describe() const {
+    return "PR-655/670 on " + line->device();
+}
+
+} // namespace Stimora
