@@ -155,11 +155,11 @@ MonitorProfile MonitorProfile::load(const std::string& given) {
     Json root;
     try {
         root = Json::parse(in);
-    } catch (const Json::parse_error& e) {
+    } catch (const Json::exception& e) {
         // nlohmann's message names the byte and what it found; keep it to one line.
         std::string what = e.what();
-        const std::size_t colon = what.find("parse error");
-        fail(path, "is not valid JSON (" + what.substr(colon == std::string::npos ? 0 : colon) + ").");
+        const std::size_t tag = what.find("] ");
+        fail(path, "is not valid JSON (" + what.substr(tag == std::string::npos ? 0 : tag + 2) + ").");
     }
     const Reader r(path, root);
     if (!root.is_object())
