@@ -17,15 +17,24 @@ namespace {
 
 speed_t speedOf(int baud) {
     switch (baud) {
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    default: return B0;
+    case 1200:
+        return B1200;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    default:
+        return B0;
     }
 }
 
@@ -37,7 +46,8 @@ SerialLine::SerialLine(const std::string& device, int baud) : path(device) {
             close(fd);
         fd = -1;
         throw Exception(typeid(SerialLine), "DEVICE ERROR",
-                        "Serial line " + path + ": " + what + (error ? std::string(" (") + std::strerror(error) + ")" : ""));
+                        "Serial line " + path + ": " + what +
+                            (error ? std::string(" (") + std::strerror(error) + ")" : ""));
     };
     const speed_t speed = speedOf(baud);
     if (speed == B0)
@@ -92,15 +102,17 @@ std::string SerialLine::receiveLine(int timeoutMs) {
         if (pending.size() > 4096)
             throw Exception(typeid(SerialLine), "DEVICE ERROR",
                             "Serial line " + path + ": a line of more than 4096 characters arrived.");
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Steady::now()).count();
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Steady::now()).count();
         pollfd p{fd, POLLIN, 0};
         const int ready = left > 0 ? poll(&p, 1, static_cast<int>(left)) : 0;
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready <= 0)
-            throw Exception(typeid(SerialLine), "DEVICE ERROR",
-                            "Serial line " + path + ": no answer within " + std::to_string(timeoutMs) + " ms" +
-                                (pending.empty() ? "." : " (received \"" + pending + "\" without a line end)."));
+            throw Exception(
+                typeid(SerialLine), "DEVICE ERROR",
+                "Serial line " + path + ": no answer within " + std::to_string(timeoutMs) + " ms" +
+                    (pending.empty() ? "." : " (received \"" + pending + "\" without a line end)."));
         char buffer[256];
         const ssize_t n = read(fd, buffer, sizeof buffer);
         if (n < 0 && (errno == EINTR || errno == EAGAIN))

@@ -76,7 +76,8 @@ TEST_F(MonitorProfileTest, CalibratesColorInCandelas) {
         Color::luminance(500.0);
         ADD_FAILURE() << "no error in strict mode";
     } catch (Exception* e) {
-        EXPECT_NE(e->message().find("500 cd/m2 is outside the calibrated range 0.5 .. 120"), std::string::npos)
+        EXPECT_NE(e->message().find("500 cd/m2 is outside the calibrated range 0.5 .. 120"),
+                  std::string::npos)
             << e->message();
         delete e;
     }
@@ -89,10 +90,13 @@ TEST_F(MonitorProfileTest, RefusesMalformedFiles) {
         std::string text, expected;
     } faults[] = {
         {replaced(good, "\"width_cm\": 40.0,", ""), "field screen.width_cm is missing"},
-        {replaced(good, "\"width_px\": 1024", "\"width_px\": \"wide\""), "field screen.width_px must be a whole"},
-        {replaced(good, "\"version\": 1", "\"version\": 2"), "field version is 2; this Stimora reads version 1"},
+        {replaced(good, "\"width_px\": 1024", "\"width_px\": \"wide\""),
+         "field screen.width_px must be a whole"},
+        {replaced(good, "\"version\": 1", "\"version\": 2"),
+         "field version is 2; this Stimora reads version 1"},
         {replaced(good, "\"gamma\": 2.3", "\"gamma\": NaN"), "is not valid JSON"},
-        {replaced(good, "\"gamma\": 2.3", "\"gamma\": null"), "field calibration.grey.power.gamma must be a number"},
+        {replaced(good, "\"gamma\": 2.3", "\"gamma\": null"),
+         "field calibration.grey.power.gamma must be a number"},
         {replaced(good, "\"height_cm\": 30.0", "\"height_cm\": 1e999"), "number overflow"},
     };
     for (const auto& fault : faults) {

@@ -50,10 +50,11 @@ void CalibrationFigure::write(const std::string& path, const MonitorProfile& pro
 
     std::vector<std::string> caption;
     const MonitorProfile::Channel& g = cal.grey;
-    caption.push_back(format("Grey: L = %.3g + (%.4g v)^%.3f cd/m2", g.power.offset, g.power.scale, g.power.gamma) +
-                      format("; rms residual: power %.2f %%, spline %.2f %%", ResponseFit::rms(g.powerResiduals),
-                             ResponseFit::rms(g.splineResiduals)) +
-                      "; applied model: " + cal.model + ".");
+    caption.push_back(
+        format("Grey: L = %.3g + (%.4g v)^%.3f cd/m2", g.power.offset, g.power.scale, g.power.gamma) +
+        format("; rms residual: power %.2f %%, spline %.2f %%", ResponseFit::rms(g.powerResiduals),
+               ResponseFit::rms(g.splineResiduals)) +
+        "; applied model: " + cal.model + ".");
     if (!cal.validation.empty()) {
         double worst = 0.0;
         for (const MonitorProfile::Check& k : cal.validation)
@@ -62,9 +63,10 @@ void CalibrationFigure::write(const std::string& path, const MonitorProfile& pro
                                  "of the luminance asked for.",
                                  static_cast<double>(cal.validation.size()), worst));
     }
-    caption.push_back("Solid: power with offset; dashed: monotone spline (its residuals: each point left out in turn; "
-                      "beyond 10 % drawn at the edge). " + profile.name +
-                      ", " + cal.date + ".");
+    caption.push_back(
+        "Solid: power with offset; dashed: monotone spline (its residuals: each point left out in turn; "
+        "beyond 10 % drawn at the edge). " +
+        profile.name + ", " + cal.date + ".");
     std::vector<std::string> lines;
     for (const std::string& c : caption)
         for (const std::string& l : Chart::wrap(c, Chart::noteSize, Chart::column * 1.5 - 12))

@@ -24,9 +24,10 @@ CalibrationJournal::CalibrationJournal(const std::string& path, const std::strin
         std::string line;
         std::getline(in, line);
         if (line != first)
-            throw std::runtime_error("journal " + path + " belongs to a calibration with other settings (\"" +
-                                     line.substr(line.find(':') == std::string::npos ? 0 : line.find(':') + 2) +
-                                     "\"); run with --restart to discard it");
+            throw std::runtime_error(
+                "journal " + path + " belongs to a calibration with other settings (\"" +
+                line.substr(line.find(':') == std::string::npos ? 0 : line.find(':') + 2) +
+                "\"); run with --restart to discard it");
         resume = true;
         int number = 0;
         while (std::getline(in, line)) {
@@ -69,7 +70,8 @@ CalibrationJournal::~CalibrationJournal() {
 
 void CalibrationJournal::append(const std::string& what, double luminance) {
     char line[256];
-    const int n = std::snprintf(line, sizeof line, "reading\t%zu\t%.6g\t%s\n", kept.size() + 1, luminance, what.c_str());
+    const int n = std::snprintf(line, sizeof line, "reading\t%zu\t%.6g\t%s\n", kept.size() + 1, luminance,
+                                what.c_str());
     if (n <= 0 || write(fd, line, static_cast<std::size_t>(n)) != n || fsync(fd) != 0)
         throw std::runtime_error("cannot write the journal " + file + " (" + std::strerror(errno) + ")");
     kept.push_back(luminance);

@@ -13,7 +13,8 @@
 SimulatedPhotometer::SimulatedPhotometer(unsigned seed_) : seed(seed_) {
     char name[256] = {};
     if (openpty(&master, &slave, name, nullptr, nullptr) != 0)
-        throw std::runtime_error(std::string("simulated photometer: no pseudo-terminal (") + std::strerror(errno) + ")");
+        throw std::runtime_error(std::string("simulated photometer: no pseudo-terminal (") +
+                                 std::strerror(errno) + ")");
     slavePath = name;
     // The device end speaks raw bytes, as a serial instrument does.
     termios t{};

@@ -88,8 +88,8 @@ double number(const std::string& option, const char* text, double low) {
     char* end = nullptr;
     const double v = std::strtod(text, &end);
     if (!end || *end != '\0' || end == text || !std::isfinite(v) || v < low)
-        throw std::runtime_error(option + " needs a number of at least " + std::to_string(static_cast<int>(low)) +
-                                 ", not \"" + text + "\"");
+        throw std::runtime_error(option + " needs a number of at least " +
+                                 std::to_string(static_cast<int>(low)) + ", not \"" + text + "\"");
     return v;
 }
 
@@ -152,7 +152,8 @@ bool exists(const std::string& path) {
 }
 
 std::string withoutJson(const std::string& path) {
-    return path.size() > 5 && path.compare(path.size() - 5, 5, ".json") == 0 ? path.substr(0, path.size() - 5) : path;
+    return path.size() > 5 && path.compare(path.size() - 5, 5, ".json") == 0 ? path.substr(0, path.size() - 5)
+                                                                             : path;
 }
 
 std::string nowUtc() {
@@ -172,7 +173,7 @@ std::string format(const char* pattern, double a, double b = 0.0, double c = 0.0
 
 // One patch to read: a channel at a value, or a validation level through the calibration.
 struct Step {
-    int channel; // 0 grey, 1 red, 2 green, 3 blue; -1 validation
+    int channel;  // 0 grey, 1 red, 2 green, 3 blue; -1 validation
     double value; // the value sent, or the fraction of the range asked for
     std::string what;
 };
@@ -201,8 +202,8 @@ void show(Canvas& canvas, const Color& patch, double progress, int frames, Simul
 void fitChannel(MonitorProfile::Channel& channel, const char* name) {
     ResponseFit::fit(channel);
     std::printf("%s: L = %.4g + (%.5g v)^%.4f cd/m2; rms residual: power %.2f %%, spline %.2f %%\n", name,
-                channel.power.offset, channel.power.scale, channel.power.gamma, ResponseFit::rms(channel.powerResiduals),
-                ResponseFit::rms(channel.splineResiduals));
+                channel.power.offset, channel.power.scale, channel.power.gamma,
+                ResponseFit::rms(channel.powerResiduals), ResponseFit::rms(channel.splineResiduals));
 }
 
 int run(int argc, char** argv) {
@@ -246,7 +247,8 @@ int run(int argc, char** argv) {
     CalibrationJournal journal(journalPath, settings, o.restart);
     if (!journal.readings().empty())
         std::fprintf(stderr, "Resuming %s: %zu readings kept, continuing at reading %zu of %zu.\n",
-                     journalPath.c_str(), journal.readings().size(), journal.readings().size() + 1, plan.size());
+                     journalPath.c_str(), journal.readings().size(), journal.readings().size() + 1,
+                     plan.size());
 
     std::unique_ptr<SimulatedPhotometer> simulated;
     std::unique_ptr<Photometer> photometer;
@@ -260,7 +262,8 @@ int run(int argc, char** argv) {
     } else if (o.photometer.compare(0, 6, "pr655:") == 0) {
         photometer.reset(new SpectraScanPhotometer(o.photometer.substr(6), o.timeoutMs));
     } else {
-        throw std::runtime_error("--photometer is manual, pr655:DEVICE or simulated, not \"" + o.photometer + "\"");
+        throw std::runtime_error("--photometer is manual, pr655:DEVICE or simulated, not \"" + o.photometer +
+                                 "\"");
     }
 
     std::unique_ptr<Canvas> canvas;
@@ -278,7 +281,8 @@ int run(int argc, char** argv) {
 
     MonitorProfile::Calibration calibration;
     calibration.model = o.model;
-    MonitorProfile::Channel* channels[4] = {&calibration.grey, &calibration.red, &calibration.green, &calibration.blue};
+    MonitorProfile::Channel* channels[4] = {&calibration.grey, &calibration.red, &calibration.green,
+                                            &calibration.blue};
     for (std::size_t i = 0; i < plan.size(); ++i) {
         const Step& step = plan[i];
         if (i == measured) {
@@ -286,7 +290,8 @@ int run(int argc, char** argv) {
             for (int c = 0; c < (o.primaries ? 4 : 1); ++c)
                 fitChannel(*channels[c], channelNames[c]);
             if (calibration.model == "auto")
-                calibration.model = ResponseFit::rms(calibration.grey.powerResiduals) <= 1.0 ? "power" : "spline";
+                calibration.model =
+                    ResponseFit::rms(calibration.grey.powerResiduals) <= 1.0 ? "power" : "spline";
             profile.calibration = calibration;
             profile.applyCalibration();
         }
@@ -295,8 +300,8 @@ int run(int argc, char** argv) {
         if (step.channel >= 0) {
             const double v = step.value;
             patch = step.channel == 0 ? Color(Color::raw, v, v, v, 1.0)
-                                      : Color(Color::raw, step.channel == 1 ? v : 0.0, step.channel == 2 ? v : 0.0,
-                                              step.channel == 3 ? v : 0.0, 1.0);
+                                      : Color(Color::raw, step.channel == 1 ? v : 0.0,
+                                              step.channel == 2 ? v : 0.0, step.channel == 3 ? v : 0.0, 1.0);
         } else {
             const Color::Photometry& p = Color::photometry;
             asked = p.black + step.value * (p.white - p.black);
@@ -308,11 +313,13 @@ int run(int argc, char** argv) {
         } else {
             show(*canvas, patch, static_cast<double>(i) / plan.size(), o.settle, simulated.get());
             if (manual)
-                manual->setQuestion(format("Reading %.0f of %.0f, ", i + 1.0, static_cast<double>(plan.size())) +
-                                    step.what + ": luminance (cd/m2)? ");
+                manual->setQuestion(
+                    format("Reading %.0f of %.0f, ", i + 1.0, static_cast<double>(plan.size())) + step.what +
+                    ": luminance (cd/m2)? ");
             reading = photometer->measure();
             journal.append(step.what, reading);
-            std::fprintf(stderr, "reading %zu of %zu: %s: %.4g cd/m2\n", i + 1, plan.size(), step.what.c_str(), reading);
+            std::fprintf(stderr, "reading %zu of %zu: %s: %.4g cd/m2\n", i + 1, plan.size(),
+                         step.what.c_str(), reading);
         }
         if (step.channel >= 0) {
             channels[step.channel]->values.push_back(step.value);
@@ -325,7 +332,9 @@ int run(int argc, char** argv) {
             // One 8-bit step of the display at the value sent, from the applied response.
             const ResponseCurve curve = profile.response(profile.calibration.grey);
             const double q = std::round(patch.r * 255.0);
-            k.stepPercent = 100.0 * (curve.luminance(std::min(255.0, q + 1.0) / 255.0) - curve.luminance(q / 255.0)) / asked;
+            k.stepPercent = 100.0 *
+                            (curve.luminance(std::min(255.0, q + 1.0) / 255.0) - curve.luminance(q / 255.0)) /
+                            asked;
             profile.calibration.validation.push_back(k);
         }
     }
@@ -340,7 +349,8 @@ int run(int argc, char** argv) {
         const MonitorProfile::Check& k = profile.calibration.validation[i];
         const bool ok = std::fabs(k.errorPercent) <= 2.0;
         within = within && ok;
-        std::printf("  %2zu0 %%: asked %8.3f cd/m2, read %8.3f cd/m2, error %+6.2f %%   (one 8-bit step: %.2f %%)%s\n",
+        std::printf("  %2zu0 %%: asked %8.3f cd/m2, read %8.3f cd/m2, error %+6.2f %%   (one 8-bit step: "
+                    "%.2f %%)%s\n",
                     i + 1, k.requested, k.measured, k.errorPercent, k.stepPercent, ok ? "" : "  over 2 %");
     }
     std::printf(within ? "Every level is within 2 %% of the luminance asked for.\n"
@@ -359,7 +369,8 @@ int main(int argc, char** argv) {
     try {
         return run(argc, argv);
     } catch (const Exception& e) {
-        std::fprintf(stderr, "stimora-calibrate: %s\n", e.message().empty() ? e.text().c_str() : e.message().c_str());
+        std::fprintf(stderr, "stimora-calibrate: %s\n",
+                     e.message().empty() ? e.text().c_str() : e.message().c_str());
     } catch (Exception* e) {
         std::fprintf(stderr, "stimora-calibrate: %s\n", e->message().c_str());
         delete e;

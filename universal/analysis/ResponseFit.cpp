@@ -37,17 +37,21 @@ double percent(double measured, double predicted) {
 
 } // namespace
 
-ResponseCurve::Power ResponseFit::power(const std::vector<double>& values, const std::vector<double>& luminances) {
+ResponseCurve::Power ResponseFit::power(const std::vector<double>& values,
+                                        const std::vector<double>& luminances) {
     if (values.size() < 3 || values.size() != luminances.size())
-        throw Exception(typeid(ResponseFit), "ARGUMENT ERROR",
-                        "ResponseFit: a power fit needs at least three points, each with a value and a luminance.");
+        throw Exception(
+            typeid(ResponseFit), "ARGUMENT ERROR",
+            "ResponseFit: a power fit needs at least three points, each with a value and a luminance.");
     const double top = *std::max_element(luminances.begin(), luminances.end());
     const double bottom = *std::min_element(luminances.begin(), luminances.end());
     if (!(top > bottom) || !(top > 0.0))
-        throw Exception(typeid(ResponseFit), "ARGUMENT ERROR",
-                        "ResponseFit: the readings do not rise with the value; is the photometer on the screen?");
+        throw Exception(
+            typeid(ResponseFit), "ARGUMENT ERROR",
+            "ResponseFit: the readings do not rise with the value; is the photometer on the screen?");
     Points pts{values, luminances, 1e-3 * top};
-    std::unique_ptr<nlopt_opt_s, decltype(&nlopt_destroy)> opt(nlopt_create(NLOPT_LN_BOBYQA, 3), &nlopt_destroy);
+    std::unique_ptr<nlopt_opt_s, decltype(&nlopt_destroy)> opt(nlopt_create(NLOPT_LN_BOBYQA, 3),
+                                                               &nlopt_destroy);
     const double lower[3] = {0.0, 1e-6 * top, 0.2}, upper[3] = {top, 10.0 * top, 8.0};
     nlopt_set_min_objective(opt.get(), relativeSquares, &pts);
     nlopt_set_lower_bounds(opt.get(), lower);
@@ -90,7 +94,8 @@ std::vector<double> ResponseFit::splineResiduals(const std::vector<double>& valu
 
 void ResponseFit::fit(MonitorProfile::Channel& channel) {
     channel.power = power(channel.values, channel.luminances);
-    channel.powerResiduals = residuals(ResponseCurve::power(channel.power), channel.values, channel.luminances);
+    channel.powerResiduals =
+        residuals(ResponseCurve::power(channel.power), channel.values, channel.luminances);
     channel.splineResiduals = splineResiduals(channel.values, channel.luminances);
 }
 

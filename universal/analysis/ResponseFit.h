@@ -16,7 +16,8 @@ public:
     /// The power function closest to the points (values in 0..1, luminances in cd/m²).
     /// Raises an Exception "ARGUMENT ERROR" for fewer than three points or a flat response, and
     /// "FIT ERROR" when NLopt fails.
-    static ResponseCurve::Power power(const std::vector<double>& values, const std::vector<double>& luminances);
+    static ResponseCurve::Power power(const std::vector<double>& values,
+                                      const std::vector<double>& luminances);
     /// Per point, (measured - predicted) / measured in %: of the power function, and of the
     /// spline through all other points (an end point, which every spline must pass through, 0).
     static std::vector<double> residuals(const ResponseCurve& curve, const std::vector<double>& values,

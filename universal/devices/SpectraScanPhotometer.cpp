@@ -63,7 +63,8 @@ double SpectraScanPhotometer::measure() {
         throw garbage("answered no measurement:");
     if (std::strtol(status.c_str(), nullptr, 10) != 0)
         throw garbage("reported error " + status + ":");
-    const std::string field = answer.substr(c2 + 1, c3 == std::string::npos ? std::string::npos : c3 - c2 - 1);
+    const std::string field =
+        answer.substr(c2 + 1, c3 == std::string::npos ? std::string::npos : c3 - c2 - 1);
     char* end = nullptr;
     const double y = std::strtod(field.c_str(), &end);
     if (field.empty() || end != field.c_str() + field.size() || !std::isfinite(y) || y < 0.0)

@@ -23,12 +23,14 @@ std::string mode(int width, int height, double rate) {
 Canvas& Canvas::useProfile(const MonitorProfile& profile, bool acceptMismatch) {
     const int w = getWidth(), h = getHeight();
     const double rate = getRefreshRate();
-    const bool same = w == profile.pixelWidth && h == profile.pixelHeight && std::fabs(rate - profile.refreshRate) < 0.5;
+    const bool same =
+        w == profile.pixelWidth && h == profile.pixelHeight && std::fabs(rate - profile.refreshRate) < 0.5;
     if (!same && !acceptMismatch)
         throw Exception(typeid(Canvas), "PROFILE ERROR",
                         "Monitor profile \"" + profile.name + "\" was made for " +
-                            mode(profile.pixelWidth, profile.pixelHeight, profile.refreshRate) + ", but the canvas is " +
-                            mode(w, h, rate) + " (accept the mismatch explicitly to use it anyway).");
+                            mode(profile.pixelWidth, profile.pixelHeight, profile.refreshRate) +
+                            ", but the canvas is " + mode(w, h, rate) +
+                            " (accept the mismatch explicitly to use it anyway).");
     // Calibrate first: it is the step that can fail, and the geometry then stays as it was.
     if (profile.calibrated())
         profile.applyCalibration();

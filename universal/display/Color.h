@@ -132,10 +132,10 @@ public:
     /// calibration whose tables make requested intensity linear in luminance, requested x shows
     /// black + x (white - black).
     struct Photometry {
-        bool calibrated = false;        ///< the luminance operations below work
-        double black = 0.0;             ///< all channels at 0
-        double white = 0.0;             ///< all channels at 1
-        bool channels = false;          ///< red, green and blue were measured separately
+        bool calibrated = false;       ///< the luminance operations below work
+        double black = 0.0;            ///< all channels at 0
+        double white = 0.0;            ///< all channels at 1
+        bool channels = false;         ///< red, green and blue were measured separately
         double primary[3] = {0, 0, 0}; ///< each channel alone at 1 (the black included)
     };
     /// The display's luminances; see Photometry.

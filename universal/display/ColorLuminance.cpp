@@ -47,8 +47,8 @@ double checkedLevel(double aboveBlack, double range, const char* operation) {
     const double x = range > 0.0 ? aboveBlack / range : 0.0;
     if ((x < 0.0 || x > 1.0 || !std::isfinite(x)) && Color::strictMatch)
         throw new Exception(std::string(operation) + " : " + number(aboveBlack + Color::photometry.black) +
-                            " cd/m2 is outside the calibrated range " + number(Color::photometry.black) + " .. " +
-                            number(Color::photometry.black + range) + " cd/m2.");
+                            " cd/m2 is outside the calibrated range " + number(Color::photometry.black) +
+                            " .. " + number(Color::photometry.black + range) + " cd/m2.");
     return std::isfinite(x) ? (x < 0.0 ? 0.0 : (x > 1.0 ? 1.0 : x)) : 0.0;
 }
 
@@ -65,7 +65,8 @@ Color Color::luminance(double candelas) {
 
 Color Color::luminance(double red, double green, double blue) {
     requireChannels("Color.luminance");
-    return Color(checkedLevel(red, span(0), "Color.luminance"), checkedLevel(green, span(1), "Color.luminance"),
+    return Color(checkedLevel(red, span(0), "Color.luminance"),
+                 checkedLevel(green, span(1), "Color.luminance"),
                  checkedLevel(blue, span(2), "Color.luminance"));
 }
 
@@ -74,7 +75,8 @@ double Color::michelsonContrast(double meanCandelas, double contrast) {
     const double range = span(-1), black = photometry.black;
     const double shown = black + mean * range;
     // The extremes shown(1 ± c) must both lie in black..black + range.
-    const double limit = shown > 0.0 ? std::fmin((black + range - shown) / shown, (shown - black) / shown) : 0.0;
+    const double limit =
+        shown > 0.0 ? std::fmin((black + range - shown) / shown, (shown - black) / shown) : 0.0;
     double c = std::fabs(contrast);
     if (c > limit + 1e-12) {
         if (strictMatch)

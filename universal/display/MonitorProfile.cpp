@@ -64,7 +64,8 @@ public:
     int integer(const Json& object, const std::string& key, const std::string& where) const {
         const Json& j = at(object, key, where);
         if (!j.is_number_integer() || j.get<long long>() < 1 || j.get<long long>() > 100000)
-            fail(path, "field " + join(where, key) + " must be a whole number of pixels, found " + j.dump() + ".");
+            fail(path,
+                 "field " + join(where, key) + " must be a whole number of pixels, found " + j.dump() + ".");
         return j.get<int>();
     }
 
@@ -100,7 +101,8 @@ public:
                 fail(path, "field " + name + " must be a [value, luminance] pair.");
             out.values.push_back(check(points[i][0], name + "[0]", false));
             out.luminances.push_back(check(points[i][1], name + "[1]", false));
-            if (out.values.back() < 0.0 || out.values.back() > 1.0 || (i > 0 && !(out.values[i] > out.values[i - 1])))
+            if (out.values.back() < 0.0 || out.values.back() > 1.0 ||
+                (i > 0 && !(out.values[i] > out.values[i - 1])))
                 fail(path, "field " + name + " must have a value in 0..1 above the one before.");
         }
         const std::string fit = where + ".power";
@@ -170,7 +172,8 @@ MonitorProfile MonitorProfile::load(const std::string& given) {
     if (!v.is_number_integer())
         fail(path, "field version must be a whole number, found " + std::string(typeName(v)) + ".");
     if (v.get<long long>() != version)
-        fail(path, "field version is " + v.dump() + "; this Stimora reads version " + std::to_string(version) + ".");
+        fail(path, "field version is " + v.dump() + "; this Stimora reads version " +
+                       std::to_string(version) + ".");
 
     MonitorProfile p;
     p.name = r.text(root, "name", "");
@@ -297,7 +300,8 @@ VisualAngle MonitorProfile::visualAngle(const Point& centre) const {
 void MonitorProfile::applyCalibration() const {
     if (!calibrated())
         throw Exception(typeid(MonitorProfile), "PROFILE ERROR",
-                        "Monitor profile \"" + name + "\" holds no calibration: run stimora-calibrate first.");
+                        "Monitor profile \"" + name +
+                            "\" holds no calibration: run stimora-calibrate first.");
     const bool primaries = calibration.red.measured();
     const ResponseCurve grey = response(calibration.grey);
     Color::Photometry photometry;

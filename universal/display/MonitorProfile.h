@@ -40,8 +40,8 @@ public:
 
     /// One validation level: a luminance asked for through the calibration and what was read.
     struct Check {
-        double requested = 0.0;   ///< cd/m²
-        double measured = 0.0;    ///< cd/m²
+        double requested = 0.0;    ///< cd/m²
+        double measured = 0.0;     ///< cd/m²
         double errorPercent = 0.0; ///< (measured - requested) / requested, %
         double stepPercent = 0.0;  ///< one 8-bit step of the display there, % of requested
     };

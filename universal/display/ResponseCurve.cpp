@@ -22,7 +22,8 @@ std::vector<double> nonDecreasing(const std::vector<double>& y) {
         weight.push_back(1.0);
         while (level.size() > 1 && level[level.size() - 2] > level.back()) {
             const double w = weight[weight.size() - 2] + weight.back();
-            const double l = (level[level.size() - 2] * weight[weight.size() - 2] + level.back() * weight.back()) / w;
+            const double l =
+                (level[level.size() - 2] * weight[weight.size() - 2] + level.back() * weight.back()) / w;
             level.pop_back();
             weight.pop_back();
             level.back() = l;
@@ -38,19 +39,22 @@ std::vector<double> nonDecreasing(const std::vector<double>& y) {
 } // namespace
 
 ResponseCurve ResponseCurve::power(const Power& p) {
-    if (!(p.scale > 0.0) || !(p.gamma > 0.0) || !(p.offset >= 0.0) || !std::isfinite(p.scale + p.gamma + p.offset))
+    if (!(p.scale > 0.0) || !(p.gamma > 0.0) || !(p.offset >= 0.0) ||
+        !std::isfinite(p.scale + p.gamma + p.offset))
         refuse("ResponseCurve: a power response needs scale and gamma above 0 and an offset of 0 or more.");
     ResponseCurve curve;
     curve.parameters = p;
     return curve;
 }
 
-ResponseCurve ResponseCurve::spline(const std::vector<double>& values, const std::vector<double>& luminances) {
+ResponseCurve ResponseCurve::spline(const std::vector<double>& values,
+                                    const std::vector<double>& luminances) {
     const std::size_t n = values.size();
     if (n < 2 || luminances.size() != n)
         refuse("ResponseCurve: a spline needs at least two points, each with a value and a luminance.");
     for (std::size_t i = 0; i < n; ++i)
-        if (!std::isfinite(values[i]) || !std::isfinite(luminances[i]) || (i > 0 && !(values[i] > values[i - 1])))
+        if (!std::isfinite(values[i]) || !std::isfinite(luminances[i]) ||
+            (i > 0 && !(values[i] > values[i - 1])))
             refuse("ResponseCurve: the spline's values must be finite and increasing.");
     ResponseCurve curve;
     curve.isPower = false;
@@ -83,11 +87,12 @@ double ResponseCurve::luminance(double v) const {
         return ys.front();
     if (v >= xs.back())
         return ys.back();
-    const std::size_t k = static_cast<std::size_t>(std::upper_bound(xs.begin(), xs.end(), v) - xs.begin()) - 1;
+    const std::size_t k =
+        static_cast<std::size_t>(std::upper_bound(xs.begin(), xs.end(), v) - xs.begin()) - 1;
     const double h = xs[k + 1] - xs[k], t = (v - xs[k]) / h;
     const double t2 = t * t, t3 = t2 * t;
-    return (2 * t3 - 3 * t2 + 1) * ys[k] + (t3 - 2 * t2 + t) * h * slopes[k] + (-2 * t3 + 3 * t2) * ys[k + 1] +
-           (t3 - t2) * h * slopes[k + 1];
+    return (2 * t3 - 3 * t2 + 1) * ys[k] + (t3 - 2 * t2 + t) * h * slopes[k] +
+           (-2 * t3 + 3 * t2) * ys[k + 1] + (t3 - t2) * h * slopes[k + 1];
 }
 
 double ResponseCurve::value(double candelas) const {

@@ -36,7 +36,8 @@ public:
     /// points orientationDegrees clockwise from the x axis: the on-screen wavelength that gives
     /// that spatial frequency there, the radial and tangential magnification of the flat screen
     /// both taken into account.
-    double wavelengthPixels(double cyclesPerDegree, const Point& position, double orientationDegrees = 0.0) const;
+    double wavelengthPixels(double cyclesPerDegree, const Point& position,
+                            double orientationDegrees = 0.0) const;
 
     /// Horizontal pixels of a length.
     double lengthToPixelsX(double length) const;
