@@ -67,6 +67,13 @@ one_line "$out/device.log" "no photometer"
 grep -q "/dev/null: is no serial line" "$out/device.log" || fail "no photometer: $(cat "$out/device.log")"
 cmp -s "$out/simulated.json" "$out/simulated.before" || fail "a failed calibration changed the profile"
 
+# A canvas refuses a profile made for another refresh rate (240 Hz simulated, 60 Hz now).
+example="$(dirname "$tool")/calibrated_contrast"
+env -u STIMORA_SIMULATED_REFRESH "$example" "$out/simulated.json" >"$out/example.log" 2>&1 &&
+  fail "the example took a profile of another refresh rate"
+grep -q "was made for 1024 x 768 at 240 Hz, but the canvas is 1024 x 768 at 60 Hz" "$out/example.log" ||
+  fail "profile mismatch: $(cat "$out/example.log")"
+
 "$tool" --help | grep -q -- "--photometer KIND" || fail "--help does not list --photometer"
 [ $failures -eq 0 ] && echo "CalibrateCommandTest: all checks passed"
 exit $((failures > 0))

@@ -12,9 +12,11 @@
 
 #include "CalibrationFigure.h"
 #include "CalibrationJournal.h"
+#include "KeyboardPhotometer.h"
 #include "SimulatedPhotometer.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -53,8 +55,10 @@ Options:
   --width-cm CM          width of the screen's picture, cm  } needed for a new profile;
   --height-cm CM         height of the screen's picture, cm } given for an existing one,
   --distance-cm CM       viewing distance, cm               } they replace its values
-  --photometer KIND      manual: the experimenter types each reading (also piped on standard
-                                 input, one number a line)
+  --photometer KIND      manual: the experimenter types each reading: on the screen, over
+                                 the patch, when standard input is a terminal (digits and '.',
+                                 Left erases, Enter takes it, Escape stops); else one number a
+                                 line on standard input (readings can be piped in)
                          pr655:DEVICE: a Photo Research PR-655 / PR-670 on a serial line
                          simulated: a simulated PR-655 on a pseudo-terminal that reads the
                                  pixels shown through L = 0.5 + 119.5 v^2.3 cd/m2 with 0.5 %
@@ -180,13 +184,19 @@ struct Step {
 
 const char* const channelNames[4] = {"grey", "red", "green", "blue"};
 
-// The patch, full screen, with the progress bar along the bottom edge.
-void show(Canvas& canvas, const Color& patch, double progress, int frames, SimulatedPhotometer* simulated) {
+// The patch, full screen, with the progress bar along the bottom edge (not yet flipped).
+void drawPatch(Canvas& canvas, const Color& patch, double progress) {
     const int w = canvas.getWidth(), h = canvas.getHeight();
     canvas.clear(patch);
     canvas.rect(Rectangle(0, h - 6, w - 1, h - 1), Color(Color::raw, 0.0, 0.0, 0.0, 1.0));
     if (progress * w >= 2.0)
         canvas.rect(Rectangle(0, h - 5, progress * w - 1, h - 2), Color(Color::raw, 0.0, 0.6, 1.0, 1.0));
+}
+
+// The patch shown for frames refreshes before it is read.
+void show(Canvas& canvas, const Color& patch, double progress, int frames, SimulatedPhotometer* simulated) {
+    const int w = canvas.getWidth(), h = canvas.getHeight();
+    drawPatch(canvas, patch, progress);
     if (simulated) {
         // What the instrument sees: the pixel at the centre, read back from the frame shown.
         Image pixel(2, 2, Image::RGB, Image::BYTE);
@@ -253,9 +263,13 @@ int run(int argc, char** argv) {
     std::unique_ptr<SimulatedPhotometer> simulated;
     std::unique_ptr<Photometer> photometer;
     ManualPhotometer* manual = nullptr;
-    if (o.photometer == "manual") {
+    KeyboardPhotometer* keyboard = nullptr;
+    // Typed readings come from the screen when a person sits at a terminal, else from the pipe.
+    const bool onScreen = o.photometer == "manual" && isatty(STDIN_FILENO);
+    if (o.photometer == "manual" && !onScreen) {
         manual = new ManualPhotometer(stdin, stderr);
         photometer.reset(manual);
+    } else if (onScreen) {
     } else if (o.photometer == "simulated") {
         simulated.reset(new SimulatedPhotometer(o.seed));
         photometer.reset(new SpectraScanPhotometer(simulated->device(), o.timeoutMs));
@@ -274,6 +288,12 @@ int run(int argc, char** argv) {
         throw std::runtime_error("--window needs WxH, such as 800x600, not \"" + o.window + "\"");
     else
         canvas.reset(new Canvas(Canvas::fullscreen, Display::primary()));
+    Color shown;
+    double progress = 0.0;
+    if (onScreen) {
+        keyboard = new KeyboardPhotometer(*canvas, [&] { drawPatch(*canvas, shown, progress); });
+        photometer.reset(keyboard);
+    }
     profile.pixelWidth = canvas->getWidth();
     profile.pixelHeight = canvas->getHeight();
     profile.refreshRate = canvas->getRefreshRate();
@@ -311,11 +331,16 @@ int run(int argc, char** argv) {
         if (i < journal.readings().size()) {
             reading = journal.readings()[i];
         } else {
-            show(*canvas, patch, static_cast<double>(i) / plan.size(), o.settle, simulated.get());
+            shown = patch;
+            progress = static_cast<double>(i) / plan.size();
+            show(*canvas, patch, progress, o.settle, simulated.get());
+            const std::string question =
+                format("Reading %.0f of %.0f, ", i + 1.0, static_cast<double>(plan.size())) + step.what +
+                ": luminance (cd/m2)? ";
             if (manual)
-                manual->setQuestion(
-                    format("Reading %.0f of %.0f, ", i + 1.0, static_cast<double>(plan.size())) + step.what +
-                    ": luminance (cd/m2)? ");
+                manual->setQuestion(question);
+            if (keyboard)
+                keyboard->setQuestion(question);
             reading = photometer->measure();
             journal.append(step.what, reading);
             std::fprintf(stderr, "reading %zu of %zu: %s: %.4g cd/m2\n", i + 1, plan.size(),
