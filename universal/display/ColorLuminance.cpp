@@ -45,7 +45,8 @@ double span(int c) {
 // Requested intensity for a luminance above black along span, checked as Color checks.
 double checkedLevel(double aboveBlack, double range, const char* operation) {
     const double x = range > 0.0 ? aboveBlack / range : 0.0;
-    if ((x < 0.0 || x > 1.0 || !std::isfinite(x)) && Color::strictMatch)
+    // The ends themselves, give or take rounding, are in range.
+    if ((x < -1e-9 || x > 1.0 + 1e-9 || !std::isfinite(x)) && Color::strictMatch)
         throw new Exception(std::string(operation) + " : " + number(aboveBlack + Color::photometry.black) +
                             " cd/m2 is outside the calibrated range " + number(Color::photometry.black) +
                             " .. " + number(Color::photometry.black + range) + " cd/m2.");
