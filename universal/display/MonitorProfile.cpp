@@ -324,8 +324,14 @@ void MonitorProfile::applyCalibration() const {
         tables[0] = tables[1] = tables[2] = grey.table();
     }
     // In software, so that the pixels (and a photometer reading them) carry the calibration.
+    const bool preferred = Color::preferSoftware;
     Color::preferSoftware = true;
-    Color::setGammaTable(tables[0], tables[1], tables[2]);
+    try {
+        Color::setGammaTable(tables[0], tables[1], tables[2]);
+    } catch (...) {
+        Color::preferSoftware = preferred;
+        throw;
+    }
     Color::photometry = photometry;
 }
 
