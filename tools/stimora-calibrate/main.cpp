@@ -88,12 +88,12 @@ struct Options {
     bool primaries = false, restart = false;
 };
 
-double number(const std::string& option, const char* text, double low) {
+double number(const std::string& option, const char* text, double low, double high = 1e6) {
     char* end = nullptr;
     const double v = std::strtod(text, &end);
-    if (!end || *end != '\0' || end == text || !std::isfinite(v) || v < low)
-        throw std::runtime_error(option + " needs a number of at least " +
-                                 std::to_string(static_cast<int>(low)) + ", not \"" + text + "\"");
+    if (!end || *end != '\0' || end == text || !std::isfinite(v) || v < low || v > high)
+        throw std::runtime_error(option + " needs a number from " + std::to_string(static_cast<long>(low)) +
+                                 " to " + std::to_string(static_cast<long>(high)) + ", not \"" + text + "\"");
     return v;
 }
 
@@ -122,7 +122,7 @@ Options parse(int argc, char** argv) {
         } else if (a == "--photometer") {
             o.photometer = value();
         } else if (a == "--levels") {
-            o.levels = static_cast<int>(number(a, value(), 3));
+            o.levels = static_cast<int>(number(a, value(), 3, 256));
         } else if (a == "--primaries") {
             o.primaries = true;
         } else if (a == "--model") {
@@ -136,11 +136,11 @@ Options parse(int argc, char** argv) {
         } else if (a == "--restart") {
             o.restart = true;
         } else if (a == "--settle-frames") {
-            o.settle = static_cast<int>(number(a, value(), 1));
+            o.settle = static_cast<int>(number(a, value(), 1, 10000));
         } else if (a == "--timeout-ms") {
-            o.timeoutMs = static_cast<int>(number(a, value(), 1));
+            o.timeoutMs = static_cast<int>(number(a, value(), 1, 1e7));
         } else if (a == "--seed") {
-            o.seed = static_cast<unsigned>(number(a, value(), 0));
+            o.seed = static_cast<unsigned>(number(a, value(), 0, 4e9));
         } else if (a == "--window") {
             o.window = value();
         } else {
