@@ -8,6 +8,9 @@
 // A press before the disc is an anticipation; no press within 1.5 s is a miss.
 //
 // Keys: space starts the run and answers; Escape stops early (the trials so far are saved).
+// With --response-box PATH [--baud N] the answers come from a button box on that serial line
+// instead (any button; a box sends one byte per press), stamped as its bytes arrive, and a
+// button also starts the run; Escape still stops it.
 // Output, in the current folder: ReactionTime_<date>_<time>.dat (one line per trial; a run
 // started in the same second as another gets _2, _3 ...) and
 // ReactionTime_<date>_<time>_frames.tsv (the frame log: one line per flip), and a timing
@@ -23,6 +26,7 @@
 #include <cstring>
 #include <exception>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <typeinfo>
 #include <vector>
@@ -59,21 +63,47 @@ void drawFixation(Canvas& canvas) {
     canvas.rect(bar.centerAt(c.x, c.y), Color::white);
 }
 
-// Shows text on the dark screen until the space bar is pushed; Escape stops the run.
-void waitForSpace(Canvas& canvas, const std::string& text) {
+// Shows text on the dark screen until the space bar (or a box's button) is pushed; Escape
+// stops the run.
+void waitForSpace(Canvas& canvas, const std::string& text, ResponseBox* box) {
     Keyboard::clear();
+    if (box != nullptr)
+        box->clearPresses();
+    ResponseBox::Press press;
     for (;;) {
         canvas.clear(Color(0.1), Canvas::back);
         canvas.message(text, canvas.getCenterX(), canvas.getCenterY(), Color::white, 1);
         canvas.flip();
         if (Keyboard::pushed(Keyboard::escape))
             throw Stopped();
-        if (Keyboard::pushed(Keyboard::space))
+        if (Keyboard::pushed(Keyboard::space) || (box != nullptr && box->nextPress(press)))
             return;
     }
 }
 
-Trial runTrial(Canvas& canvas, Clock start) {
+// The answer's time: the box's next press, or with no box the next space bar press; false
+// when none is waiting. Escape stops the run.
+bool nextAnswer(ResponseBox* box, Clock& time) {
+    Keyboard::Event event;
+    while (Keyboard::nextEvent(event)) {
+        if (!event.down)
+            continue;
+        if (event.is(Keyboard::escape))
+            throw Stopped();
+        if (box == nullptr && event.is(Keyboard::space)) {
+            time = event.time;
+            return true;
+        }
+    }
+    ResponseBox::Press press;
+    if (box != nullptr && box->nextPress(press)) {
+        time = press.time;
+        return true;
+    }
+    return false;
+}
+
+Trial runTrial(Canvas& canvas, Clock start, ResponseBox* box) {
     Trial trial;
     const int foreperiodFrames = roundToInt(Stimora::random(1000.0, 2000.0) / canvas.getFramePeriod());
     trial.foreperiod = foreperiodFrames * canvas.getFramePeriod();
@@ -83,6 +113,8 @@ Trial runTrial(Canvas& canvas, Clock start) {
     drawFixation(canvas);
     canvas.flip(foreperiodFrames);
     Keyboard::clearEvents();
+    if (box != nullptr)
+        box->clearPresses();
 
     const Point c = canvas.getCenter();
     Rectangle disc(61, 61);
@@ -93,18 +125,12 @@ Trial runTrial(Canvas& canvas, Clock start) {
     const Clock onset = canvas.getLastFlipTime();
     trial.onset = (onset - start).milliseconds();
 
-    Keyboard::Event event;
+    Clock answer;
     for (;;) {
-        while (Keyboard::nextEvent(event)) {
-            if (!event.down)
-                continue;
-            if (event.is(Keyboard::escape))
-                throw Stopped();
-            if (event.is(Keyboard::space)) {
-                trial.rt = (event.time - onset).milliseconds();
-                trial.outcome = trial.rt < 0.0 ? "anticipation" : "hit";
-                return trial;
-            }
+        if (nextAnswer(box, answer)) {
+            trial.rt = (answer - onset).milliseconds();
+            trial.outcome = trial.rt < 0.0 ? "anticipation" : "hit";
+            return trial;
         }
         if ((Clock::now() - onset).milliseconds() > responseWindowMs)
             return trial;
@@ -147,8 +173,28 @@ std::string claimStem(const std::string& base) {
 
 } // namespace
 
-int main() {
-    return runExample([] {
+// The response box the command line names (--response-box PATH [--baud N]), or none.
+std::unique_ptr<ResponseBox> boxFromArguments(int argc, char** argv) {
+    std::string path;
+    SerialPort::Settings settings;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--response-box") == 0)
+            path = argv[i + 1];
+        else if (std::strcmp(argv[i], "--baud") == 0)
+            settings.baud = std::atoi(argv[i + 1]);
+        else
+            throw Exception(typeid(Trial), "ARGUMENT ERROR",
+                            std::string("unknown option ") + argv[i] + " (--response-box PATH [--baud N])");
+    }
+    if (argc % 2 == 0)
+        throw Exception(typeid(Trial), "ARGUMENT ERROR",
+                        "usage: reaction_time [--response-box PATH [--baud N]]");
+    return path.empty() ? nullptr : std::make_unique<ResponseBox>(path, settings);
+}
+
+int main(int argc, char** argv) {
+    return runExample([&] {
+        std::unique_ptr<ResponseBox> box = boxFromArguments(argc, argv);
         startUp();
         Canvas canvas(Canvas::fullscreen, Display::primary());
         const int count = trialsFromEnvironment();
@@ -157,10 +203,13 @@ int main() {
 
         std::vector<Trial> trials;
         try {
-            waitForSpace(canvas, "Press the space bar as soon as the disc appears. Space to start.");
+            waitForSpace(canvas,
+                         box ? "Press a button as soon as the disc appears. A button or space to start."
+                             : "Press the space bar as soon as the disc appears. Space to start.",
+                         box.get());
             const Clock start = Clock::now();
             while (static_cast<int>(trials.size()) < count)
-                trials.push_back(runTrial(canvas, start));
+                trials.push_back(runTrial(canvas, start, box.get()));
         } catch (Stopped&) {
             std::printf("Stopped after %zu trials\n", trials.size());
         }

@@ -75,7 +75,10 @@ TEST(FrameTimes, ReadsALogAndFindsTheRefreshPeriodThroughHeldFramesAndDrops) {
     const std::string log = "index\tframes\tonset_ms\tinterval_ms\tmissed\r\n0\t2\t0\t0\t0\r\n"
                             "1\t1\t33.4\t33.4\t0\r\n2\t1\t50.0\t16.6\t0\r\n3\t1\t100.1\t50.1\t2\r\n"
                             "4\t1\t116.8\t16.7\t0\r\n";
-    const FrameTimes times = FrameTimes::parse(log, "frames.tsv");
+    // The devices' marks after the flips are not flips.
+    const std::string marks =
+        "\r\nmark\tflip\tkind\tvalue\tscheduled_ms\treported_ms\r\n0\t1\ttrigger\t7\t33.4\t33.5\r\n";
+    const FrameTimes times = FrameTimes::parse(log + marks, "frames.tsv");
     ASSERT_EQ(times.flips().size(), 5u);
     EXPECT_EQ(times.drops(), 2);
     // Per refresh: 33.4 / 2, 16.6, 50.1 / 3, 16.7 -> median 16.7.

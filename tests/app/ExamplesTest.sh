@@ -3,8 +3,9 @@
 # input: contrast_detection waits on its start screen for the space bar only, takes V / H
 # answers and writes its result file (CR LF lines, journal removed), or keeps the journal of
 # the finished trials when Escape stops it; demo_bars changes its variables with the arrow
-# keys and writes the final settings at Escape; drifting_gratings shows a changing field of
-# patches and ends at Escape.
+# keys and writes the final settings at Escape; reaction_time takes its answers from the space
+# bar or from a response box; eeg_triggers sends a code at every reversal; drifting_gratings
+# shows a changing field of patches and ends at Escape.
 # Usage: ExamplesTest.sh <folder of movingbars> <build folder>
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.bash"
@@ -20,7 +21,7 @@ out=$(cd "$out" && pwd)
 lines() { [ -f "$1" ] && tr -cd '\n' <"$1" | wc -c || echo 0; }
 one() { compgen -G "$1" | head -n 1; }
 
-for program in "$detection" "$demo" "$reaction" "$build/drifting_gratings"; do
+for program in "$detection" "$demo" "$reaction" "$build/drifting_gratings" "$build/eeg_triggers"; do
   [ -x "$program" ] || { echo "FAIL: $program was not built"; exit 1; }
 done
 # Without a window manager the keyboard follows the pointer; keep it off the console panel.
@@ -151,6 +152,40 @@ frames=$(one "$run/ReactionTime_*_2_frames.tsv")
   fail "reaction_time outcomes"
 [ -n "$frames" ] && [ "$(head -c 5 "$frames")" = "index" ] || fail "no frame log beside the results"
 [ -n "$frames" ] && analyze "$build" "$frames"
+
+# --- reaction_time with a response box: the test is the box on the far end of a pseudo-terminal,
+# pressing a button every 0.3 s; eeg_triggers sends its codes to a UDP socket of the test's.
+run="$out/reaction-box"
+mkdir -p "$run"
+python3 - "$reaction" "$run" <<'EOF_BOX' || fail "reaction_time --response-box: exit code $? ($(cat "$run/log"))"
+import os, pty, subprocess, sys, time
+far, near = pty.openpty()
+path = os.ttyname(near)
+os.close(near)
+env = dict(os.environ, STIMORA_TRIALS="3", STIMORA_NO_MESSAGE_BOX="1")
+p = subprocess.Popen([sys.argv[1], "--response-box", path], cwd=sys.argv[2], env=env,
+                     stdout=open(sys.argv[2] + "/log", "w"), stderr=subprocess.STDOUT)
+time.sleep(2)
+while p.poll() is None:
+    os.write(far, b"\x01")
+    time.sleep(0.3)
+sys.exit(p.wait())
+EOF_BOX
+result=$(one "$run/ReactionTime_*.dat")
+[ -n "$result" ] && [ "$(sed -n '3,$p' "$result" | cut -f5 | grep -cE '^(hit|anticipation)$')" -eq 3 ] ||
+  fail "reaction_time with a box: $(cat "$result" 2>/dev/null)"
+run="$out/eeg"
+mkdir -p "$run"
+codes=$(cd "$run" && STIMORA_REVERSALS=2 STIMORA_NO_MESSAGE_BOX=1 python3 -c '
+import socket, subprocess, sys
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+s.bind(("127.0.0.1", 0))
+p = subprocess.run([sys.argv[1], "--udp", "127.0.0.1:%d" % s.getsockname()[1]], stdout=open("log", "w"))
+s.setblocking(False)
+print(" ".join(s.recv(16).decode() for _ in range(8)), p.returncode)' "$build/eeg_triggers")
+[ "$codes" = "11 11 12 12 11 11 12 12 0" ] || fail "eeg_triggers sent \"$codes\" ($(cat "$run/log"))"
+[ "$(cut -f4 "$run"/EegTriggers_*_events.tsv | tr -d '\r' | tr '\n' ' ')" = "code 11 11 12 12 11 11 12 12 " ] ||
+  fail "eeg_triggers events: $(cat "$run"/EegTriggers_*_events.tsv)"
 
 # --- drifting_gratings: the field drifts (two screenshots differ), the console steps a
 # variable, Escape ends it cleanly.

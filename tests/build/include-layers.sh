@@ -2,7 +2,8 @@
 # Every include in the framework points down the layers or within its own: a lower layer never
 # names a higher one, so that each layer builds and tests without those above it. The order
 # (ARCHITECTURE.md explains it), lowest first:
-#   base < platform < math, file < devices < display (colour and the drawing interface)
+#   base < platform < math, file < devices < display (colour and the drawing interface; the
+#   triggers, devices/*Trigger.*, which listen to the flips)
 #   < figures < canvas (display/Canvas*, Display, RasterGlyphs) < experiment, application
 #   < analysis < Stimora.h
 # Usage: include-layers.sh <source folder>
@@ -14,6 +15,7 @@ rank() {
     universal/base/*) echo 0 ;;
     platform/*) echo 1 ;;
     universal/math/* | universal/file/*) echo 2 ;;
+    universal/devices/*Trigger.*) echo 4 ;;
     universal/devices/*) echo 3 ;;
     universal/display/Canvas* | universal/display/Display.* | universal/display/RasterGlyphs.*) echo 6 ;;
     universal/display/*) echo 4 ;;

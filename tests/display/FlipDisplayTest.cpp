@@ -8,6 +8,8 @@
 #include "base/Exception.h"
 #include "devices/Clock.h"
 #include "devices/Mouse.h"
+#include "display/FlipListener.h"
+#include "display/FrameLog.h"
 
 namespace Stimora::Testing {
 namespace {
@@ -296,6 +298,32 @@ TEST_F(Flip, AnUnsetCanvasRefusesAndNullTextDrawsNothing) {
     }
     canvas().clear(Color::black).segmentText(nullptr, 10, 30, Color::white);
     EXPECT_EQ(countLit(canvas(), 0, 0, 320, 240), 0);
+}
+
+TEST_F(Flip, ListenersSeeTheRefreshGridAndMarkTheirFlip) {
+    struct Listener : FlipListener {
+        Clock predicted, onset;
+        void beforeSwap(Clock at) noexcept override { predicted = at; }
+        void afterSwap(Clock at, FrameLog& log) noexcept override {
+            onset = at;
+            log.mark("trigger", 7, predicted, at);
+        }
+    } listener;
+    canvas().addFlipListener(listener).addFlipListener(listener).startFrameLog(4);
+    canvas().flip(2);
+    const Clock first = canvas().getLastFlipTime();
+    EXPECT_EQ(listener.onset, first);
+    // Within the hold the frame comes when the hold ends; past it, at the grid's next refresh.
+    EXPECT_NEAR((canvas().predictNextOnset() - first).milliseconds(), 2 * period, slack());
+    wait(3.5 * period);
+    canvas().flip();
+    EXPECT_NEAR((listener.predicted - first).milliseconds(), 4 * period, slack());
+    canvas().removeFlipListener(listener).flip();
+    const FrameLog& log = canvas().stopFrameLog().frameLog();
+    ASSERT_EQ(log.markCount(), 2u);
+    EXPECT_EQ(log.markAt(1).flip, 1);
+    EXPECT_EQ(log.markAt(1).value, 7);
+    EXPECT_DOUBLE_EQ(log.markAt(1).reported, log[1].onset);
 }
 
 TEST_F(Flip, AllocatesNothing) {

@@ -64,7 +64,7 @@ cp "$out/simulated.json" "$out/simulated.before"
 "$tool" --profile "$out/simulated.json" --photometer pr655:/dev/null --timeout-ms 300 >"$out/device.log" 2>&1 &&
   fail "a photometer on /dev/null was taken"
 one_line "$out/device.log" "no photometer"
-grep -q "/dev/null: is no serial line" "$out/device.log" || fail "no photometer: $(cat "$out/device.log")"
+grep -q "/dev/null" "$out/device.log" || fail "no photometer: $(cat "$out/device.log")"
 cmp -s "$out/simulated.json" "$out/simulated.before" || fail "a failed calibration changed the profile"
 
 # A canvas refuses a profile made for another refresh rate (240 Hz simulated, 60 Hz now).

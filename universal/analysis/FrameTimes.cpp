@@ -62,6 +62,9 @@ FrameTimes FrameTimes::parse(const std::string& text, const std::string& path) {
         }
         if (line.empty())
             continue;
+        // The devices' marks follow the flips as a table of their own.
+        if (line.compare(0, 10, "mark\tflip\t") == 0)
+            break;
         std::vector<std::string> fields;
         std::istringstream cells(line);
         for (std::string cell; std::getline(cells, cell, '\t');)

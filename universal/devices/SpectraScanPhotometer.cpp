@@ -1,11 +1,14 @@
 #include "devices/SpectraScanPhotometer.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <thread>
 #include <typeinfo>
 
-#include "SerialLine.h"
 #include "base/Exception.h"
+#include "devices/SerialPort.h"
 
 namespace Stimora {
 
@@ -22,10 +25,15 @@ std::string shown(const std::string& answer) {
 } // namespace
 
 SpectraScanPhotometer::SpectraScanPhotometer(const std::string& device, int timeoutMs)
-    : line(new SerialLine(device, 9600)), timeout(timeoutMs) {
-    line->discardInput();
-    line->send("PHOTO");
-    const std::string greeting = line->receiveLine(timeout);
+    : port(new SerialPort(device,
+                          [] {
+                              SerialPort::Settings s;
+                              s.baud = 9600;
+                              return s;
+                          }())),
+      timeout(timeoutMs) {
+    send("PHOTO");
+    const std::string greeting = receiveLine();
     if (greeting.find("REMOTE MODE") == std::string::npos)
         throw Exception(typeid(SpectraScanPhotometer), "DEVICE ERROR",
                         "Photometer on " + device + ": answered \"" + shown(greeting) +
@@ -34,27 +42,54 @@ SpectraScanPhotometer::SpectraScanPhotometer(const std::string& device, int time
 
 SpectraScanPhotometer::~SpectraScanPhotometer() {
     try {
-        line->send("Q");
+        send("Q");
     } catch (const Exception&) {
         // Closing anyway: the instrument leaves remote mode when its line drops.
     }
 }
 
-double SpectraScanPhotometer::measure() {
-    line->discardInput();
-    line->send("M1\r");
-    std::string answer;
-    try {
-        answer = line->receiveLine(timeout);
-    } catch (const Exception& e) {
-        throw Exception(typeid(SpectraScanPhotometer), "DEVICE ERROR", "Photometer " + e.message());
+void SpectraScanPhotometer::send(const char* command) {
+    // Whatever came unasked belongs to no answer of ours.
+    port->clearBytes();
+    pending.clear();
+    port->write(command, std::strlen(command));
+}
+
+std::string SpectraScanPhotometer::receiveLine() {
+    using Steady = std::chrono::steady_clock;
+    const auto deadline = Steady::now() + std::chrono::milliseconds(timeout);
+    SerialPort::Byte byte;
+    for (;;) {
+        while (port->nextByte(byte)) {
+            const char c = static_cast<char>(byte.value);
+            if (c != '\r' && c != '\n') {
+                if (pending.size() < 4096)
+                    pending += c;
+            } else if (!pending.empty()) {
+                std::string line;
+                line.swap(pending);
+                return line;
+            }
+        }
+        // The port's own thread stamps and queues the bytes; this side only collects them.
+        if (Steady::now() >= deadline)
+            throw Exception(
+                typeid(SpectraScanPhotometer), "DEVICE ERROR",
+                "Photometer on " + port->path() + ": no answer within " + std::to_string(timeout) + " ms" +
+                    (pending.empty() ? "." : " (received \"" + shown(pending) + "\" without a line end)."));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+}
+
+double SpectraScanPhotometer::measure() {
+    send("M1\r");
+    const std::string answer = receiveLine();
     // qqqqq,U,Y.YYYe+ee,x.xxxx,y.yyyy
     const std::size_t c1 = answer.find(','), c2 = c1 == std::string::npos ? c1 : answer.find(',', c1 + 1);
     const std::size_t c3 = c2 == std::string::npos ? c2 : answer.find(',', c2 + 1);
     auto garbage = [&](const std::string& why) {
         return Exception(typeid(SpectraScanPhotometer), "DEVICE ERROR",
-                         "Photometer on " + line->device() + ": " + why + " \"" + shown(answer) + "\".");
+                         "Photometer on " + port->path() + ": " + why + " \"" + shown(answer) + "\".");
     };
     if (c2 == std::string::npos)
         throw garbage("answered no measurement:");
@@ -73,7 +108,7 @@ double SpectraScanPhotometer::measure() {
 }
 
 std::string SpectraScanPhotometer::describe() const {
-    return "PR-655/670 on " + line->device();
+    return "PR-655/670 on " + port->path();
 }
 
 } // namespace Stimora

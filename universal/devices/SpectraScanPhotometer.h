@@ -7,7 +7,7 @@
 
 namespace Stimora {
 
-class SerialLine;
+class SerialPort;
 
 /// A Photo Research SpectraScan PR-655 or PR-670 spectroradiometer on a serial line, in its
 /// remote mode. The protocol is documented in the "PR-655/PR-670 SpectraScan User Manual"
@@ -18,9 +18,9 @@ class SerialLine;
 /// instrument must be set to metric units, so that Y is a luminance in cd/m².
 class SpectraScanPhotometer : public Photometer {
 public:
-    /// Opens device (9600 baud, 8N1) and enters remote mode. Raises an Exception "DEVICE ERROR"
-    /// of one line naming the device when the line cannot be opened, or the instrument gives no
-    /// answer within timeoutMs or an answer that is not the remote-mode greeting.
+    /// Opens device (9600 baud, 8N1, through SerialPort) and enters remote mode. Raises an
+    /// Exception "DEVICE ERROR" of one line naming the device when the line cannot be opened,
+    /// or the instrument gives no answer within timeoutMs or one that is not the greeting.
     explicit SpectraScanPhotometer(const std::string& device, int timeoutMs = 30000);
     /// Leaves remote mode (as best it can) and closes the line.
     ~SpectraScanPhotometer() override;
@@ -31,8 +31,14 @@ public:
     std::string describe() const override;
 
 private:
-    std::unique_ptr<SerialLine> line;
+    /// The next line the instrument sends, without CR / LF, within the time limit.
+    std::string receiveLine();
+    /// Sends a command as it is.
+    void send(const char* command);
+
+    std::unique_ptr<SerialPort> port;
     int timeout;
+    std::string pending;
 };
 
 } // namespace Stimora

@@ -18,6 +18,7 @@ namespace Stimora {
 class APICanvasProperties;
 class Display;
 class Figure;
+class FlipListener;
 class Group;
 class Image;
 class Letters;
@@ -183,6 +184,19 @@ public:
     /// interval's mean, sd and maximum, and what the refresh was locked to. Printed on
     /// standard error when the canvas closes with its log on.
     std::string timingReport() const;
+
+    // ---- devices tied to the flips
+
+    /// Calls listener at every following flip: before the swap with the new frame's predicted
+    /// onset, after it with the onset estimate (see FlipListener). The listener is not owned
+    /// and must stay alive until removed; adding one twice adds it once.
+    Canvas& addFlipListener(FlipListener& listener);
+    /// Stops calling listener; one that is not listening is ignored.
+    Canvas& removeFlipListener(FlipListener& listener);
+    /// When a flip made now, asking the frame on screen to stay its hold, would show its
+    /// frame: the latest onset plus the hold in refresh periods, or the first refresh of that
+    /// grid after now when that moment has passed.
+    Clock predictNextOnset() const;
 
     // ---- frame statistics
 
@@ -411,6 +425,7 @@ private:
     RefreshSource refreshSource = refreshDisplay;
     double measuredPeriod = 0.0, measuredPeriodSD = 0.0;
     FrameLog log;
+    std::vector<FlipListener*> flipListeners;
     int countedFrames = 0, countedDrops = 0, lastDrops = 0;
     Rectangle spareRectangle, progressRectangle;
     Color progressGray, progressBarColor, progressBackColor, progressMagenta;

@@ -17,6 +17,7 @@
 #include "base/Exception.h"
 #include "devices/Mouse.h"
 #include "display/CanvasInternal.h"
+#include "display/FlipListener.h"
 #include "figures/Rectangle.h"
 
 namespace Stimora {
@@ -34,6 +35,11 @@ Canvas& Canvas::flip(int frames) {
     activate();
     if (frames < 1)
         throw Exception(typeid(Canvas), "ARGUMENT ERROR", "frame duration must be more than zero.");
+    if (!flipListeners.empty()) {
+        const Clock predicted = predictNextOnset();
+        for (FlipListener* listener : flipListeners)
+            listener->beforeSwap(predicted);
+    }
 
     // Index loop: a figure may append to the overlay while it is drawn.
     for (std::size_t i = 0; i < overlay.size(); ++i)
@@ -81,6 +87,8 @@ Canvas& Canvas::flip(int frames) {
     }
     if (log.isOn())
         log.record(frames, now, lastFlipInterval, missedRefreshes(lastFlipInterval, scheduled));
+    for (FlipListener* listener : flipListeners)
+        listener->afterSwap(now, log);
     return *this;
 }
 
@@ -145,6 +153,27 @@ void Canvas::timeFlips() {
                      "Stimora: the measured refresh period, %.3f ms (sd %.3f ms over %d flips), differs from "
                      "the nominal %.3f ms (%.2f Hz) by more than 1 %%.\n",
                      measuredPeriod, measuredPeriodSD, flips, framePeriod, refreshRate);
+}
+
+Clock Canvas::predictNextOnset() const {
+    const double period = framePeriod > 0.0 ? framePeriod : 1000.0 / 60.0;
+    const double hold = (holdFrames > 1 ? holdFrames : 1) * period;
+    const double since = (Clock::now() - lastFlipTime).milliseconds();
+    // Past the hold already: the frame can only come at a later refresh of the same grid.
+    const double ahead = since <= hold ? hold : std::ceil(since / period) * period;
+    return lastFlipTime + Clock(static_cast<std::int64_t>(std::llround(ahead * Clock::tickRate())));
+}
+
+Canvas& Canvas::addFlipListener(FlipListener& listener) {
+    if (std::find(flipListeners.begin(), flipListeners.end(), &listener) == flipListeners.end())
+        flipListeners.push_back(&listener);
+    return *this;
+}
+
+Canvas& Canvas::removeFlipListener(FlipListener& listener) {
+    flipListeners.erase(std::remove(flipListeners.begin(), flipListeners.end(), &listener),
+                        flipListeners.end());
+    return *this;
 }
 
 // ---------------------------------------------------------------- frame log

@@ -22,6 +22,9 @@ void FrameLog::start(int capacity, Clock origin_) {
     records.assign(static_cast<std::size_t>(capacity), Record());
     count = 0;
     lost = 0;
+    marks.assign(4 * static_cast<std::size_t>(capacity), Mark());
+    markTotal = 0;
+    marksLost = 0;
     origin = origin_;
     on = true;
 }
@@ -40,6 +43,21 @@ void FrameLog::record(int frames, Clock onset, double interval, int missed) noex
     r.interval = interval;
     r.missed = missed;
     ++count;
+}
+
+void FrameLog::mark(const char* kind, long long value, Clock scheduled, Clock reported) noexcept {
+    if (!on)
+        return;
+    if (markTotal == marks.size()) {
+        ++marksLost;
+        return;
+    }
+    Mark& m = marks[markTotal++];
+    m.flip = static_cast<int>(count) - 1;
+    m.kind = kind;
+    m.value = value;
+    m.scheduled = (scheduled - origin).milliseconds();
+    m.reported = (reported - origin).milliseconds();
 }
 
 FrameLog::Summary FrameLog::summarize() const {
@@ -96,6 +114,13 @@ void FrameLog::save(const std::string& path) const {
         const Record& r = records[i];
         ok = std::fprintf(file.get(), "%d\t%d\t%.4f\t%.4f\t%d\r\n", r.index, r.frames, r.onset, r.interval,
                           r.missed) > 0;
+    }
+    if (ok && markTotal > 0)
+        ok = std::fputs("\r\nmark\tflip\tkind\tvalue\tscheduled_ms\treported_ms\r\n", file.get()) >= 0;
+    for (std::size_t i = 0; ok && i < markTotal; ++i) {
+        const Mark& m = marks[i];
+        ok = std::fprintf(file.get(), "%zu\t%d\t%s\t%lld\t%.4f\t%.4f\r\n", i, m.flip, m.kind, m.value,
+                          m.scheduled, m.reported) > 0;
     }
     ok = ok && std::fflush(file.get()) == 0 && fsync(fd) == 0;
     int error = errno;
