@@ -294,6 +294,12 @@ int run(int argc, char** argv) {
         keyboard = new KeyboardPhotometer(*canvas, [&] { drawPatch(*canvas, shown, progress); });
         photometer.reset(keyboard);
     }
+    if (update && (profile.pixelWidth != canvas->getWidth() || profile.pixelHeight != canvas->getHeight() ||
+                   std::fabs(profile.refreshRate - canvas->getRefreshRate()) >= 0.5))
+        std::fprintf(stderr,
+                     "The profile was made for %d x %d at %.3g Hz; it now records %d x %d at %.3g Hz.\n",
+                     profile.pixelWidth, profile.pixelHeight, profile.refreshRate, canvas->getWidth(),
+                     canvas->getHeight(), canvas->getRefreshRate());
     profile.pixelWidth = canvas->getWidth();
     profile.pixelHeight = canvas->getHeight();
     profile.refreshRate = canvas->getRefreshRate();
