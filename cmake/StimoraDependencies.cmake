@@ -29,6 +29,8 @@ stimora_need(Threads libc6-dev)
 stimora_need(PNG libpng-dev)
 stimora_need(Freetype libfreetype-dev)
 stimora_need(Fontconfig libfontconfig-dev)
+# Monitor profiles are JSON files (header-only library).
+stimora_need(nlohmann_json nlohmann-json3-dev)
 
 if(NOT TARGET Stimora::dSFMT)
   find_path(DSFMT_INCLUDE_DIR dSFMT.h)

@@ -101,13 +101,13 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/stimora.pc ${CMAKE_CURRENT_BINARY_DIR}
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)
 
 # The programs' manual pages, compressed as Debian keeps them.
-foreach(page movingbars stimora-analyze)
+foreach(page movingbars stimora-analyze stimora-calibrate)
   execute_process(COMMAND gzip -9nc ${CMAKE_CURRENT_LIST_DIR}/man/${page}.1 OUTPUT_FILE ${CMAKE_CURRENT_BINARY_DIR}/${page}.1.gz)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tools)
 endforeach()
 
 # Programs that go into the package, where this tree builds them.
-set(STIMORA_PACKAGED_PROGRAMS stimora_app stimora_analyze)
+set(STIMORA_PACKAGED_PROGRAMS stimora_app stimora_analyze stimora_calibrate)
 foreach(program IN LISTS STIMORA_PACKAGED_PROGRAMS)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools OPTIONAL)
@@ -190,7 +190,7 @@ set(CPACK_COMPONENT_RUNTIME_DESCRIPTION "C++ framework for visual psychophysics 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libstimora-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 # The analysis archive links NLopt and cairo; the static core links what STIMORA_STATIC_DEV names.
-set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libstimora0 (= ${PROJECT_VERSION}), libnlopt-dev, libcairo2-dev")
+set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libstimora0 (= ${PROJECT_VERSION}), libnlopt-dev, libcairo2-dev, nlohmann-json3-dev")
 set(CPACK_DEBIAN_DEV_PACKAGE_SUGGESTS "${STIMORA_STATIC_DEV}")
 set(CPACK_COMPONENT_DEV_DESCRIPTION "C++ framework for visual psychophysics - development files\n${stimora_about}\n\nThis package holds the headers, the static archives and the CMake and\npkg-config files.")
 
@@ -200,7 +200,7 @@ set(CPACK_DEBIAN_TOOLS_PACKAGE_SHLIBDEPS ON)
 # The programs' own library is the one packaged beside them: named above, not looked up.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR})
 set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "libstimora0 (= ${PROJECT_VERSION})")
-set(CPACK_COMPONENT_TOOLS_DESCRIPTION "C++ framework for visual psychophysics - programs\n${stimora_about}\n\nThis package holds movingbars, a moving-bar demonstration, and\nstimora-analyze, which turns result files and frame logs into tables and\nfigures.")
+set(CPACK_COMPONENT_TOOLS_DESCRIPTION "C++ framework for visual psychophysics - programs\n${stimora_about}\n\nThis package holds movingbars, a moving-bar demonstration,\nstimora-analyze, which turns result files and frame logs into tables and\nfigures, and stimora-calibrate, which measures a display with a photometer\nand makes its monitor profile.")
 
 set(CPACK_DEBIAN_DOC_PACKAGE_NAME stimora-doc)
 set(CPACK_DEBIAN_DOC_PACKAGE_SECTION doc)

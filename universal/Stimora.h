@@ -43,6 +43,8 @@
 #include "display/DrawableDummy.h"
 #include "display/FlipListener.h"
 #include "display/FrameLog.h"
+#include "display/MonitorProfile.h"
+#include "display/ResponseCurve.h"
 
 #include "figures/Angle.h"
 #include "figures/Colored.h"
@@ -67,18 +69,22 @@
 
 #include "devices/Clock.h"
 #include "devices/Keyboard.h"
+#include "devices/ManualPhotometer.h"
 #include "devices/Mouse.h"
 #include "devices/ParallelPort.h"
 #include "devices/ParallelTrigger.h"
+#include "devices/Photometer.h"
 #include "devices/ResponseBox.h"
 #include "devices/SerialPort.h"
 #include "devices/SerialTrigger.h"
+#include "devices/SpectraScanPhotometer.h"
 #include "devices/Trigger.h"
 #include "devices/UdpTrigger.h"
 
 #include "math/Matrix.h"
 #include "math/MatrixExpression.h"
 #include "math/Random.h"
+#include "math/VisualAngle.h"
 
 #include "figures/PNG_BRIDGE.h"
 #include "file/File.h"
@@ -91,4 +97,5 @@
 #include "analysis/FrameTimes.h"
 #include "analysis/PsychometricData.h"
 #include "analysis/PsychometricFit.h"
+#include "analysis/ResponseFit.h"
 #include "analysis/ResultTable.h"

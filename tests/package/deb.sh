@@ -33,8 +33,8 @@ export LD_LIBRARY_PATH=$libdir
 depends=$(for deb in "${debs[@]}"; do dpkg-deb -f "$deb" Depends; echo; done | tr ',' '\n' |
   sed 's/([^)]*)//g; s/ //g' | grep -v '^$' | sort -u |
   # Not linked, and rightly named: the packages among themselves, what the -dev package's
-  # archives need, and libgl1, which brings the OpenGL vendor library loaded at run time.
-  grep -vE '^(libstimora0|libstimora-dev|libnlopt-dev|libcairo2-dev|libgl1)$')
+  # archives and CMake package need, and libgl1, which brings the OpenGL vendor library loaded at run time.
+  grep -vE '^(libstimora0|libstimora-dev|libnlopt-dev|libcairo2-dev|nlohmann-json3-dev|libgl1)$')
 named=()
 for soname in $(objdump -p "${binaries[@]}" | awk '$1 == "NEEDED" && $2 !~ /^libstimora/ {print $2}' | sort -u); do
   path=$(realpath "$(ldd "${binaries[@]}" | awk -v s="$soname" '$1 == s {print $3; exit}')")

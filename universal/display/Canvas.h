@@ -11,6 +11,7 @@
 #include "display/Drawable.h"
 #include "display/FrameLog.h"
 #include "figures/Rectangle.h"
+#include "math/VisualAngle.h"
 
 namespace Stimora {
 
@@ -22,6 +23,7 @@ class Group;
 class Image;
 class Letters;
 class Line;
+class MonitorProfile;
 class Ellipse;
 class Polygon;
 class Stroke;
@@ -238,6 +240,17 @@ public:
     int getPixelWidth();
     /// The pixel height given to setGeometry() (0 before).
     int getPixelHeight();
+
+    // ---- monitor profile
+
+    /// Takes a monitor profile for this canvas: checks that the canvas has the profile's
+    /// resolution and refresh rate (else an Exception "PROFILE ERROR" naming both, unless
+    /// acceptMismatch), sets the geometry from the profile's screen size and viewing distance and
+    /// applies its calibration, if it holds one, so that Color works in cd/m².
+    Canvas& useProfile(const MonitorProfile& profile, bool acceptMismatch = false);
+    /// Visual angle on this canvas, centred on getCenter(), from the geometry set by
+    /// setGeometry() (lengths in its unit) or useProfile() (cm); unset before either.
+    VisualAngle visualAngle();
 
     // ---- gamma ramp (nothing while uninitialised)
 

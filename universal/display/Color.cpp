@@ -391,6 +391,7 @@ void Color::resetCalibration() {
     tableSize = 256;
     preferSoftware = false;
     gray = Color(raw, 0.5, 0.5, 0.5, 1.0);
+    photometry = Photometry();
 }
 
 bool Color::softwareCalibration() {

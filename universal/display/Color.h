@@ -127,6 +127,42 @@ public:
     /// the display stays until its canvas is released.
     static void resetCalibration();
 
+    /// Luminances of the calibrated display in cd/m², set with its calibration (a monitor
+    /// profile's applyCalibration() sets them; resetCalibration() clears them). Under a
+    /// calibration whose tables make requested intensity linear in luminance, requested x shows
+    /// black + x (white - black).
+    struct Photometry {
+        bool calibrated = false;       ///< the luminance operations below work
+        double black = 0.0;            ///< all channels at 0
+        double white = 0.0;            ///< all channels at 1
+        bool channels = false;         ///< red, green and blue were measured separately
+        double primary[3] = {0, 0, 0}; ///< each channel alone at 1 (the black included)
+    };
+    /// The display's luminances; see Photometry.
+    static Photometry photometry;
+    /// Grey of a luminance in cd/m². Outside black..white: with strictMatch an Exception
+    /// (thrown by pointer) naming the luminance and the range, otherwise the nearest end.
+    static Color luminance(double candelas);
+    /// A colour whose channels add these luminances (cd/m² each, above black) to the black
+    /// level; needs the primaries measured. Out-of-range values as for luminance(candelas).
+    static Color luminance(double red, double green, double blue);
+    /// The requested intensity (0..1) of a grey luminance, as luminance(candelas) finds it, for
+    /// figures that take a mean level (Grating, ProceduralGabor setMean).
+    static double level(double candelas);
+    /// The contrast to give a grating or Gabor patch (amplitude as a fraction of its mean level)
+    /// so that it shows a Michelson contrast (Lmax - Lmin) / (Lmax + Lmin) of contrast about a
+    /// mean luminance of meanCandelas. Extremes outside the calibrated range: with strictMatch
+    /// an Exception (by pointer), otherwise the largest contrast that fits.
+    static double michelsonContrast(double meanCandelas, double contrast);
+    /// Michelson contrast (L1 - L2) / (L1 + L2) between the luminances of two colours.
+    static double michelson(const Color& light, const Color& dark);
+    /// Luminance in cd/m² this colour shows. A colour other than grey needs the primaries
+    /// measured; without it, or without a calibration, an Exception (by pointer).
+    double getLuminance() const;
+    /// Luminance in cd/m² (above black) one channel (0 red, 1 green, 2 blue) adds; needs the
+    /// primaries measured.
+    double getLuminance(int channel) const;
+
     ///@{
     /// Opaque white (1, 1, 1) and black (0, 0, 0) as stored values, set at start-up and kept
     /// whatever calibration follows.
