@@ -37,6 +37,7 @@
 #include "math/Interval.h"
 
 #include "display/Canvas.h"
+#include "display/CanvasSound.h"
 #include "display/Color.h"
 #include "display/Display.h"
 #include "display/Drawable.h"
@@ -65,9 +66,11 @@
 #include "figures/Shape.h"
 #include "figures/Stroke.h"
 
+#include "devices/AudioOutput.h"
 #include "devices/Clock.h"
 #include "devices/Keyboard.h"
 #include "devices/Mouse.h"
+#include "devices/Sound.h"
 
 #include "math/Matrix.h"
 #include "math/MatrixExpression.h"
