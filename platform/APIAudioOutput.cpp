@@ -49,6 +49,13 @@ int streamCallback(const void*, void* output, unsigned long frames, const PaStre
     return paContinue;
 }
 
+// On libjack's thread, once: the stamps fall back to PortAudio's own.
+void jackServerGone(void* user) {
+    auto* sink = static_cast<APIAudioOutput::Sink*>(user);
+    sink->jack = nullptr;
+    sink->gone = true;
+}
+
 } // namespace
 
 std::string APIAudioOutput::listDevices() {
@@ -62,8 +69,10 @@ std::string APIAudioOutput::listDevices() {
 }
 
 APIAudioOutput::APIAudioOutput(const std::string& hostApi, const std::string& device, int rate, int channels,
-                               double latencyMs, Render render_, void* user_)
-    : sink{render_, user_, nullptr} {
+                               double latencyMs, Render render_, void* user_) {
+    sink.render = render_;
+    sink.user = user_;
+    sink.jack = nullptr;
     const std::string wanted =
         (hostApi.empty() ? std::string("default host API") : "host API \"" + hostApi + "\"") + ", " +
         (device.empty() ? std::string("default device") : "device \"" + device + "\"");
@@ -130,7 +139,11 @@ APIAudioOutput::APIAudioOutput(const std::string& hostApi, const std::string& de
     if (Pa_GetHostApiInfo(info->hostApi)->type == paJACK) {
         // A second, passive client of the same server, only to read its cycle times.
         jackClock = jack_client_open("Stimora-clock", JackNoStartServer, nullptr);
-        sink.jack = jackClock;
+        if (jackClock) {
+            // Without a shutdown handler libjack would end the process when the server goes.
+            jack_on_shutdown(static_cast<jack_client_t*>(jackClock), &jackServerGone, &sink);
+            sink.jack = jackClock;
+        }
     }
     const PaStreamInfo* streamInfo = Pa_GetStreamInfo(stream);
     latency = streamInfo ? 1000.0 * streamInfo->outputLatency : 0.0;
@@ -138,6 +151,8 @@ APIAudioOutput::APIAudioOutput(const std::string& hostApi, const std::string& de
 }
 
 APIAudioOutput::~APIAudioOutput() {
+    if (abandoned || sink.gone)
+        return;
     if (stream) {
         Pa_AbortStream(stream);
         Pa_CloseStream(stream);
@@ -156,7 +171,7 @@ void APIAudioOutput::start() {
 }
 
 bool APIAudioOutput::active() const {
-    return Pa_IsStreamActive(stream) == 1;
+    return !sink.gone && Pa_IsStreamActive(stream) == 1;
 }
 
 } // namespace Stimora

@@ -2,6 +2,7 @@
 
 // The platform half of an audio output: a PortAudio stream.
 
+#include <atomic>
 #include <string>
 
 namespace Stimora {
@@ -36,6 +37,9 @@ public:
     void start();
     /// Whether the stream still runs (false after the device was lost).
     bool active() const;
+    /// Leaves the stream unclosed at destruction: PortAudio's JACK host aborts the process when
+    /// it closes a stream whose server has gone, so a lost device's stream is let go instead.
+    void abandon() { abandoned = true; }
     /// The output latency PortAudio reports for the open stream, in ms.
     double outputLatencyMs() const { return latency; }
     /// Samples per second of the open stream.
@@ -47,9 +51,10 @@ public:
 
     /// Where the stream callback hands each buffer.
     struct Sink {
-        Render render; ///< the function called per buffer
-        void* user;    ///< its first argument
-        void* jack;    ///< a JACK client reading the server's cycle times, or null
+        Render render;                 ///< the function called per buffer
+        void* user;                    ///< its first argument
+        void* jack;                    ///< a JACK client reading the server's cycle times, or null
+        std::atomic<bool> gone{false}; ///< set when the JACK server has shut down
     };
 
 private:
@@ -58,7 +63,7 @@ private:
     double latency = 0.0;
     int sampleRate = 0;
     std::string deviceName;
-    bool initialized = false;
+    bool initialized = false, abandoned = false;
     void* jackClock = nullptr;
 };
 

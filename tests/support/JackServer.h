@@ -37,13 +37,23 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        posix_spawnp(&pid, "jackd", &actions, nullptr, const_cast<char**>(argv), environ);
+        // A group of its own: the server signals its group as it ends.
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+        posix_spawnattr_setpgroup(&attributes, 0);
+        posix_spawnp(&pid, "jackd", &actions, &attributes, const_cast<char**>(argv), environ);
+        posix_spawnattr_destroy(&attributes);
         posix_spawn_file_actions_destroy(&actions);
+        jack_set_error_function([](const char*) {}); // its attempts before the server is up
         for (int i = 0; i < 500 && !client; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
             client = jack_client_open("recorder", jack_options_t(JackNoStartServer | JackServerName), nullptr,
                                       name.c_str());
         }
+        if (client) // libjack ends a process whose client has no handler when the server goes
+            jack_on_shutdown(
+                client, [](void*) {}, nullptr);
     }
     ~JackServer() {
         if (client)

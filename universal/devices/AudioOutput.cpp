@@ -65,6 +65,9 @@ AudioOutput::AudioOutput(const Settings& settings) : mixer(), api() {
 AudioOutput::AudioOutput() : AudioOutput(Settings()) {}
 
 AudioOutput::~AudioOutput() {
+    poll();
+    if (lost || !api->active())
+        api->abandon();
     // The stream stops before the mixer and the samples it reads go.
     api.reset();
 }
