@@ -182,6 +182,14 @@ void AudioMixer::mix(Voice& voice, float* out, std::int64_t first, std::int64_t 
             const int c = voice.route;
             for (std::int64_t n = from; n < to; ++n, o += C)
                 o[c] += *s++;
+        } else if (C == 2) { // the common case, kept simple enough to vectorise
+            const float* __restrict s = voice.samples + (from - voice.start);
+            float* __restrict d = o;
+            const std::int64_t n = to - from;
+            for (std::int64_t i = 0; i < n; ++i) {
+                d[2 * i] += s[i];
+                d[2 * i + 1] += s[i];
+            }
         } else {
             const float* s = voice.samples + (from - voice.start);
             for (std::int64_t n = from; n < to; ++n, o += C, ++s)
