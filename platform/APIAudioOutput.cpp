@@ -1,11 +1,13 @@
 #include "APIAudioOutput.h"
 
 #include <cstdio>
+#include <fcntl.h>
 #include <jack/jack.h>
 #include <pa_jack.h>
 #include <portaudio.h>
 #include <strings.h>
 #include <typeinfo>
+#include <unistd.h>
 
 #include "base/Exception.h"
 
@@ -56,6 +58,24 @@ void jackServerGone(void* user) {
     sink->gone = true;
 }
 
+// ALSA's library writes a line to standard error for every card it looks for and does not
+// find; the failure that matters comes back as an exception.
+PaError initializeQuietly() {
+    std::fflush(stderr);
+    const int saved = dup(2);
+    const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved >= 0 && null >= 0)
+        dup2(null, 2);
+    const PaError error = Pa_Initialize();
+    if (saved >= 0 && null >= 0)
+        dup2(saved, 2);
+    if (null >= 0)
+        close(null);
+    if (saved >= 0)
+        close(saved);
+    return error;
+}
+
 } // namespace
 
 std::string APIAudioOutput::listDevices() {
@@ -63,9 +83,10 @@ std::string APIAudioOutput::listDevices() {
     for (PaDeviceIndex i = 0; i < Pa_GetDeviceCount(); ++i) {
         const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
         if (info && info->maxOutputChannels > 0)
-            list += std::string(Pa_GetHostApiInfo(info->hostApi)->name) + ": " + info->name + "\n";
+            list += (list.empty() ? "" : "; ") + std::string(Pa_GetHostApiInfo(info->hostApi)->name) + ": " +
+                    info->name;
     }
-    return list.empty() ? "(none)\n" : list;
+    return list.empty() ? "none" : list;
 }
 
 APIAudioOutput::APIAudioOutput(const std::string& hostApi, const std::string& device, int rate, int channels,
@@ -81,15 +102,21 @@ APIAudioOutput::APIAudioOutput(const std::string& hostApi, const std::string& de
                         "No sound output on " + wanted + " for " + format(channels, rate) + ": " + why);
     };
     PaJack_SetClientName("Stimora");
-    PaError error = Pa_Initialize();
+    PaError error = initializeQuietly();
     if (error != paNoError)
         fail(Pa_GetErrorText(error));
     initialized = true;
 
     PaDeviceIndex chosen = paNoDevice;
-    for (PaHostApiIndex h = 0; h < Pa_GetHostApiCount() && chosen == paNoDevice; ++h) {
+    // Without a host API named, the default one is tried first, then the others in order (a
+    // machine whose ALSA has no card may still run a JACK server).
+    const PaHostApiIndex count = Pa_GetHostApiCount();
+    for (PaHostApiIndex k = -1; k < count && chosen == paNoDevice; ++k) {
+        const PaHostApiIndex h = k < 0 ? Pa_GetDefaultHostApi() : k;
+        if (h < 0 || (k >= 0 && h == Pa_GetDefaultHostApi()))
+            continue;
         const PaHostApiInfo* api = Pa_GetHostApiInfo(h);
-        if (!(hostApi.empty() ? h == Pa_GetDefaultHostApi() : contains(api->name, hostApi)))
+        if (!hostApi.empty() && !contains(api->name, hostApi))
             continue;
         if (device.empty()) {
             chosen = api->defaultOutputDevice;
@@ -108,7 +135,7 @@ APIAudioOutput::APIAudioOutput(const std::string& hostApi, const std::string& de
         const std::string devices = listDevices();
         Pa_Terminate();
         initialized = false;
-        fail("there is no such device. Output devices:\n" + devices);
+        fail("there is no such device (output devices: " + devices + ").");
     }
     const PaDeviceInfo* info = Pa_GetDeviceInfo(chosen);
     deviceName = std::string(Pa_GetHostApiInfo(info->hostApi)->name) + ": " + info->name;

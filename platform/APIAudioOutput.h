@@ -46,7 +46,7 @@ public:
     int rate() const { return sampleRate; }
     /// "host API: device", as PortAudio names them.
     const std::string& name() const { return deviceName; }
-    /// Every output device, one "host API: device" line each (for error messages and set-up).
+    /// Every output device as "host API: device", separated by "; " ("none" without one).
     static std::string listDevices();
 
     /// Where the stream callback hands each buffer.

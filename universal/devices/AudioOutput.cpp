@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 #include <typeinfo>
 
@@ -62,7 +63,18 @@ AudioOutput::AudioOutput(const Settings& settings) : mixer(), api() {
         latencyMs = mixer->position().latencyMs;
 }
 
-AudioOutput::AudioOutput() : AudioOutput(Settings()) {}
+namespace {
+AudioOutput::Settings fromEnvironment() {
+    AudioOutput::Settings settings;
+    if (const char* host = std::getenv("STIMORA_AUDIO_HOST_API"))
+        settings.hostApi = host;
+    if (const char* device = std::getenv("STIMORA_AUDIO_DEVICE"))
+        settings.device = device;
+    return settings;
+}
+} // namespace
+
+AudioOutput::AudioOutput() : AudioOutput(fromEnvironment()) {}
 
 AudioOutput::~AudioOutput() {
     poll();

@@ -29,7 +29,8 @@ class AudioOutput {
 public:
     /// Which device, and how to open it.
     struct Settings {
-        /// Part of the host API's name ("ALSA", "JACK"); "" for PortAudio's default host API.
+        /// Part of the host API's name ("ALSA", "JACK"); "" for the first host API with an
+        /// output, PortAudio's default one first.
         std::string hostApi;
         /// Part of the device's name; "" for the host API's default output device.
         std::string device;
@@ -64,7 +65,9 @@ public:
     /// device and the format where there is no such device, it refuses the format or it does
     /// not start running.
     explicit AudioOutput(const Settings& settings);
-    /// Opens the default output of PortAudio's default host API (see the other constructor).
+    /// Opens the output the environment names (STIMORA_AUDIO_HOST_API, STIMORA_AUDIO_DEVICE:
+    /// parts of the names, as in Settings), else the default output of the first host API that
+    /// has one, PortAudio's default host API first (see the other constructor).
     AudioOutput();
     /// Stops the stream and closes the device.
     ~AudioOutput();
