@@ -30,7 +30,12 @@ public:
 
     /// A request from the experiment's thread.
     struct Command {
-        enum Type : int { start, stop, stopAll };
+        /// What a command asks.
+        enum Type : int {
+            start,  ///< start a sound
+            stop,   ///< stop the sound id
+            stopAll ///< stop every sound
+        };
         Type type = start;              ///< what to do
         long long id = 0;               ///< the sound's number
         const float* samples = nullptr; ///< interleaved, kept alive by the sender until finished
@@ -43,7 +48,12 @@ public:
 
     /// A report to the experiment's thread.
     struct Event {
-        enum Type : int { started, finished, refused };
+        /// What an event reports.
+        enum Type : int {
+            started,  ///< the sound has its first sample
+            finished, ///< the sound ended or was stopped
+            refused   ///< every voice was busy
+        };
         Type type = started;     ///< what happened
         long long id = 0;        ///< the sound's number
         std::int64_t start = 0;  ///< output sample index of its first frame (started)
