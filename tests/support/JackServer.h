@@ -83,15 +83,25 @@ public:
         jack_free(ports);
         return connected;
     }
-    /// The server frame at which clock time t falls, by the server's own frame timer.
+    /// The server frame (with its fraction) at which clock time t falls, by the server's own
+    /// frame timer; the two clocks are read together, the closest of five readings kept.
     double frameAt(Clock t) const {
-        const Clock before = Clock::now();
-        const jack_time_t usecs = jack_get_time();
-        const Clock after = Clock::now();
-        const double offset = (t - before).milliseconds() - (after - before).milliseconds() / 2;
-        const jack_time_t at =
-            static_cast<jack_time_t>(static_cast<long long>(usecs) + std::llround(offset * 1000.0));
-        return jack_time_to_frames(client, at);
+        double best = 1e300, offsetMs = 0.0;
+        jack_time_t usecs = 0;
+        for (int i = 0; i < 5; ++i) {
+            const Clock before = Clock::now();
+            const jack_time_t u = jack_get_time();
+            const double spread = (Clock::now() - before).milliseconds();
+            if (spread < best) {
+                best = spread;
+                usecs = u;
+                offsetMs = (t - before).milliseconds() - spread / 2;
+            }
+        }
+        const double at = static_cast<double>(usecs) + offsetMs * 1000.0;
+        const jack_nframes_t frame = jack_time_to_frames(client, static_cast<jack_time_t>(at));
+        const double frameUsecs = static_cast<double>(jack_frames_to_time(client, frame));
+        return frame + (at - frameUsecs) * jack_get_sample_rate(client) / 1e6;
     }
 
     std::string name;

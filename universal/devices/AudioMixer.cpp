@@ -84,7 +84,7 @@ void AudioMixer::track(std::int64_t first, std::int64_t count, double dacTicks, 
     if (!blockOpen || point.ticks - point.samples * tps < best.ticks - best.samples * tps)
         best = point;
     blockOpen = true;
-    if (first + count >= blockEnd + sampleRate / 10) {
+    if (first + count >= blockEnd + sampleRate / 20) {
         anchors[anchorNext] = best;
         anchorNext = (anchorNext + 1) % maxAnchors;
         anchorCount = std::min(anchorCount + 1, maxAnchors);

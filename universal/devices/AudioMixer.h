@@ -19,8 +19,8 @@ namespace Stimora {
 /// That estimate is late by however long the callback took to wake; the sample count is exact,
 /// but the device's clock runs at its own rate (a sound card's crystal, or a server timed by
 /// another system clock: tens of ppm, a sample every few seconds). So the mixer takes, in each
-/// 100 ms block of samples, the earliest estimate against the count, and fits a line through
-/// the last 32 blocks' points by least squares: its slope is the device's sample period on the
+/// 50 ms block of samples, the earliest estimate against the count, and fits a line through
+/// the last 10 blocks' points by least squares: its slope is the device's sample period on the
 /// framework clock, and sample n reaches the output at origin + n * period. Until three blocks
 /// are in, it keeps the lower envelope under the nominal rate. An underflow starts it afresh.
 class AudioMixer {
@@ -116,7 +116,7 @@ private:
     struct Anchor {
         double samples = 0.0, ticks = 0.0;
     };
-    static constexpr int maxAnchors = 32;
+    static constexpr int maxAnchors = 10;
 
     const int outChannels, sampleRate;
     const double tps, latencyTicks;
