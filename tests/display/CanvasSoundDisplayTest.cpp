@@ -28,6 +28,10 @@ TEST(CanvasSound, ClicksLockToTheirFramesAndErrorsStopNoFrame) {
     std::unique_ptr<Canvas> canvas = openWindowCanvas();
     unsetenv("STIMORA_SIMULATED_REFRESH");
 
+    EXPECT_NE(errorOf([] {
+                  AudioOutput({"JACK", "no such device", 48000, 2, 0.0});
+              }).find("no such device"),
+              std::string::npos);
     EXPECT_NE(errorOf([] { Sound::load("/no/such/click.ogg"); }).find("/no/such/click.ogg"),
               std::string::npos);
     canvas->flip();
