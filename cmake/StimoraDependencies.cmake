@@ -31,6 +31,17 @@ stimora_need(Freetype libfreetype-dev)
 stimora_need(Fontconfig libfontconfig-dev)
 # Monitor profiles are JSON files (header-only library).
 stimora_need(nlohmann_json nlohmann-json3-dev)
+# Sound: PortAudio for the output (ALSA and JACK on Debian), JACK's own library for the cycle
+# times PortAudio does not pass on, libsndfile for sound files.
+if(NOT TARGET Stimora::Sound)
+  stimora_need(PkgConfig pkg-config)
+  pkg_check_modules(STIMORA_SOUND QUIET IMPORTED_TARGET portaudio-2.0 jack sndfile)
+  if(NOT STIMORA_SOUND_FOUND)
+    message(FATAL_ERROR "Stimora needs PortAudio, JACK's library and libsndfile: install the Debian packages portaudio19-dev libjack-jackd2-dev libsndfile1-dev.")
+  endif()
+  add_library(Stimora::Sound INTERFACE IMPORTED)
+  set_target_properties(Stimora::Sound PROPERTIES INTERFACE_LINK_LIBRARIES PkgConfig::STIMORA_SOUND)
+endif()
 
 if(NOT TARGET Stimora::dSFMT)
   find_path(DSFMT_INCLUDE_DIR dSFMT.h)

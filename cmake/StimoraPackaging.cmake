@@ -174,7 +174,8 @@ matrices, PNG files, experiment procedures and result analysis, for vision\n\
 science.")
 # What a consumer of the static core links beyond it.
 set(STIMORA_STATIC_DEV "libsdl2-dev, libx11-dev, libxrandr-dev, libxi-dev, libgl-dev, libglu1-mesa-dev, \
-libpng-dev, libfreetype-dev, libfontconfig-dev, libdsfmt-dev, libopenblas-dev")
+libpng-dev, libfreetype-dev, libfontconfig-dev, libdsfmt-dev, libopenblas-dev, portaudio19-dev, \
+libjack-jackd2-dev, libsndfile1-dev")
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libstimora0)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)

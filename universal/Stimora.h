@@ -37,6 +37,7 @@
 #include "math/Interval.h"
 
 #include "display/Canvas.h"
+#include "display/CanvasSound.h"
 #include "display/Color.h"
 #include "display/Display.h"
 #include "display/Drawable.h"
@@ -67,6 +68,7 @@
 #include "figures/Shape.h"
 #include "figures/Stroke.h"
 
+#include "devices/AudioOutput.h"
 #include "devices/Clock.h"
 #include "devices/Keyboard.h"
 #include "devices/ManualPhotometer.h"
@@ -77,6 +79,7 @@
 #include "devices/ResponseBox.h"
 #include "devices/SerialPort.h"
 #include "devices/SerialTrigger.h"
+#include "devices/Sound.h"
 #include "devices/SpectraScanPhotometer.h"
 #include "devices/Trigger.h"
 #include "devices/UdpTrigger.h"

@@ -7,7 +7,10 @@
 // staircase settles where the observer is right 70.7 % of the time. Steps are log10 units,
 // 0.2 until the first reversal, then 0.1, then 0.05. Both start above threshold (contrast 0.2
 // and 0.1), as a two-alternative task needs; each stops after 12 reversals or 60 trials, and
-// its threshold is the geometric mean of its last 8 reversal contrasts.
+// its threshold is the geometric mean of its last 8 reversal contrasts. Each answer gets a
+// feedback beep on the default sound output: a high tone (1000 Hz, 80 ms) when correct, a low
+// one (300 Hz, 200 ms) when wrong. Without a sound device the run goes on silently after a
+// one-line warning.
 //
 // Keys: space starts the run; V answers "vertical stripes", H "horizontal stripes";
 // Escape stops early (the finished trials stay in the journal, <result file>.partial).
@@ -17,6 +20,7 @@
 #include "../common/OrientationTask.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 using namespace Stimora;
@@ -53,9 +57,25 @@ public:
             "trial " + std::to_string(currentTrial) + ", at most " + std::to_string(trialCount);
         answer = OrientationTask::askOrientation(contrast, orientation, status);
         correct = answer == orientation ? 1 : 0;
+        if (audio)
+            audio->play(correct ? high : low);
     }
 
 private:
+    // The default output, or none (with a warning) where the machine has no sound device.
+    static std::unique_ptr<AudioOutput> openAudio() {
+        try {
+            return std::make_unique<AudioOutput>();
+        } catch (const Exception& e) {
+            std::fprintf(stderr, "No feedback beeps: %s\n", e.message().c_str());
+            return nullptr;
+        }
+    }
+
+    std::unique_ptr<AudioOutput> audio = openAudio();
+    const int rate = audio ? audio->rate() : 48000;
+    const Sound high = Sound::tone(1000.0, 80.0, -12.0, 5.0, rate);
+    const Sound low = Sound::tone(300.0, 200.0, -12.0, 5.0, rate);
     double contrast = 0.0;
     int correct = 0;
     int orientation = 0;

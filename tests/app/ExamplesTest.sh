@@ -5,7 +5,8 @@
 # the finished trials when Escape stops it; demo_bars changes its variables with the arrow
 # keys and writes the final settings at Escape; reaction_time takes its answers from the space
 # bar or from a response box; eeg_triggers sends a code at every reversal; drifting_gratings
-# shows a changing field of patches and ends at Escape.
+# shows a changing field of patches and ends at Escape; audiovisual_sync logs a
+# click beside each flash.
 # Usage: ExamplesTest.sh <folder of movingbars> <build folder>
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.bash"
@@ -21,7 +22,7 @@ out=$(cd "$out" && pwd)
 lines() { [ -f "$1" ] && tr -cd '\n' <"$1" | wc -c || echo 0; }
 one() { compgen -G "$1" | head -n 1; }
 
-for program in "$detection" "$demo" "$reaction" "$build/drifting_gratings" "$build/eeg_triggers"; do
+for program in "$detection" "$demo" "$reaction" "$build/drifting_gratings" "$build/eeg_triggers" "$build/audiovisual_sync"; do
   [ -x "$program" ] || { echo "FAIL: $program was not built"; exit 1; }
 done
 # Without a window manager the keyboard follows the pointer; keep it off the console panel.
@@ -207,5 +208,23 @@ spread=$(convert "$run/a.png" -colorspace gray -format "%[fx:standard_deviation*
 awk "BEGIN { exit !($spread > 5) }" || fail "drifting_gratings shows no patches (grey spread $spread)"
 changed=$(compare -metric AE "$run/a.png" "$run/b.png" null: 2>&1 | cut -d' ' -f1)
 awk "BEGIN { exit !($changed > 1000) }" || fail "drifting_gratings: the field does not change ($changed pixels changed)"
+
+# --- audiovisual_sync: three flashes with a click each, played into a JACK server of the test's
+# own on its dummy driver; the saved frame log holds a sound mark beside each flash's flip.
+run="$out/audiovisual"
+mkdir -p "$run"
+server="stimora-examples-$$"
+JACK_NO_AUDIO_RESERVATION=1 jackd -n "$server" -d dummy -r 48000 -p 256 >/dev/null 2>&1 &
+jack=$!
+sleep 1
+(cd "$run" && JACK_DEFAULT_SERVER="$server" STIMORA_TRIALS=3 STIMORA_NO_MESSAGE_BOX=1 \
+  timeout 60 "$build/audiovisual_sync") >"$run/log" 2>&1
+code=$?
+kill $jack
+wait $jack 2>/dev/null
+[ $code -eq 0 ] || fail "audiovisual_sync: exit code $code ($(grep -v ^ALSA "$run/log"))"
+log=$(one "$run/AudiovisualSync_*.tsv")
+[ -n "$log" ] && [ "$(grep -c $'\tsound\t' "$log")" -eq 3 ] || fail "audiovisual_sync: no three sound marks in $log"
+grep -q "^Sound timing on \"JACK" "$run/log" || fail "audiovisual_sync: no sound timing report"
 
 finish ExamplesTest

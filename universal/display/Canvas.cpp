@@ -12,6 +12,7 @@
 #include "base/Exception.h"
 #include "base/Rounding.h"
 #include "display/CanvasInternal.h"
+#include "display/CanvasSound.h"
 #include "display/Display.h"
 #include "display/DrawableDummy.h"
 #include "display/RasterGlyphs.h"

@@ -16,6 +16,8 @@
 namespace Stimora {
 
 class APICanvasProperties;
+class AudioOutput;
+class CanvasSound;
 class Display;
 class Figure;
 class FlipListener;
@@ -26,6 +28,7 @@ class Line;
 class MonitorProfile;
 class Ellipse;
 class Polygon;
+class Sound;
 class Stroke;
 struct ShaderPatch;
 
@@ -197,6 +200,13 @@ public:
     /// frame: the latest onset plus the hold in refresh periods, or the first refresh of that
     /// grid after now when that moment has passed.
     Clock predictNextOnset() const;
+    /// Plays the sounds of playAtFlip on output, which must outlive the canvas or be replaced.
+    Canvas& setAudioOutput(AudioOutput& output);
+    /// Schedules sound for the onset of the next flip's frame, as the refresh grid predicts it
+    /// when that flip begins; the frame log marks it beside the flip ("sound", its number, the
+    /// onset asked and the onset reported). Returns its number on the audio output. Raises
+    /// Exception (ARGUMENT ERROR) without an audio output, and what AudioOutput::play raises.
+    long long playAtFlip(const Sound& sound);
 
     // ---- frame statistics
 
@@ -426,6 +436,7 @@ private:
     double measuredPeriod = 0.0, measuredPeriodSD = 0.0;
     FrameLog log;
     std::vector<FlipListener*> flipListeners;
+    std::unique_ptr<CanvasSound> flipSound;
     int countedFrames = 0, countedDrops = 0, lastDrops = 0;
     Rectangle spareRectangle, progressRectangle;
     Color progressGray, progressBarColor, progressBackColor, progressMagenta;
