@@ -102,3 +102,22 @@ def test_exception_in_a_trial_unwinds_to_the_caller_and_the_display_is_restored(
     with pytest.raises(stimora.Exception) as raised:
         stimora.Rectangle(-1.0, 5.0)
     assert raised.value.kind == "SIZE ERROR" and raised.value.thrower == "Stimora::Rectangle"
+
+
+def test_ctrl_c_ends_the_script_and_restores_the_display():
+    desktop = gammaOfScreen()
+    script = """
+import signal, sys, stimora
+signal.signal(signal.SIGINT, signal.default_int_handler)  # a child of a background job starts ignoring it
+canvas = stimora.Canvas(stimora.Canvas.window, stimora.Display.primary())
+canvas.setGammaValue(2.0, 2.0, 2.0)
+print("loaded", flush=True)
+while True:
+    canvas.clear(stimora.Color.gray).flip()
+"""
+    child = subprocess.Popen(["python3", "-c", script], stdout=subprocess.PIPE, text=True)
+    assert child.stdout.readline() == "loaded\n" and gammaOfScreen() != desktop
+    child.send_signal(2)
+    # The framework's handler ends the program at the next frame (130); when Python's, which it
+    # calls first, wins between frames, KeyboardInterrupt ends it and the canvas closes with it.
+    assert child.wait(timeout=20) in (130, -2) and gammaOfScreen() == desktop
