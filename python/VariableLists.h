@@ -20,9 +20,14 @@ public:
         : ValueCell<T>{value}, Stimora::ExperimentalMethods::VariableInstance<T>(ValueCell<T>::cell) {}
 };
 
-/// A new variable owning value.
-template <class T> std::unique_ptr<Stimora::ExperimentalMethods::Variable> makeVariable(T value) {
-    return std::make_unique<OwnedVariable<T>>(value);
+/// A new variable owning value, appended to list, which owns it from then on.
+template <class T>
+Stimora::ExperimentalMethods::VariableInstance<T>& appendTo(Stimora::ExperimentalMethods::VariableList& list,
+                                                            T value) {
+    auto made = std::make_unique<OwnedVariable<T>>(value);
+    Stimora::ExperimentalMethods::VariableInstance<T>& variable = *made;
+    list.append(std::move(made));
+    return variable;
 }
 
 /// independentVariables or dependentVariables of a procedure, which owns what is appended.

@@ -59,6 +59,9 @@ struct PythonHost : ProcedureHost {
 void bindExperiment(py::module_& m) {
     py::class_<Variable>(m, "Variable", doc("Variable"))
         .def("label", py::overload_cast<>(&Variable::label, py::const_), doc("Variable.label"))
+        .def(
+            "label", [](Variable& v, const std::string& text) -> Variable& { return v.label(text); },
+            py::arg("text"), chain)
         .def("toText", &Variable::toText, doc("Variable.toText"))
         .def("setByRatio", &Variable::setByRatio, doc("Variable.setByRatio"))
         .def("setLevel", &Variable::setLevel, doc("Variable.setLevel"))
@@ -83,13 +86,8 @@ void bindExperiment(py::module_& m) {
 
     py::class_<VariableList, std::unique_ptr<VariableList, py::nodelete>>(m, "VariableList",
                                                                           doc("VariableList"))
-        .def(
-            "append", [](VariableList& l, int value) -> Variable& { return l.append(makeVariable(value)); },
-            py::arg("value"), doc("VariableList.append"), chain)
-        .def(
-            "append",
-            [](VariableList& l, double value) -> Variable& { return l.append(makeVariable(value)); },
-            py::arg("value"), chain)
+        .def("append", &appendTo<int>, py::arg("value"), doc("VariableList.append"), chain)
+        .def("append", &appendTo<double>, py::arg("value"), chain)
         .def("size", &VariableList::size, doc("VariableList.size"))
         .def("__len__", &VariableList::size)
         .def("empty", &VariableList::empty, doc("VariableList.empty"))
