@@ -43,6 +43,9 @@ py::array view(Image& image, py::handle owner) {
 // any floating type FLOAT (as float32).
 void fill(Image& image, const py::array& values) {
     const bool bytes = values.dtype().is(py::dtype::of<std::uint8_t>());
+    if (!bytes && values.dtype().kind() != 'f')
+        throw Exception(typeid(Image), "FORMAT ERROR",
+                        "An image is made from uint8 components (0..255) or floating ones (0..1).");
     const int ndim = static_cast<int>(values.ndim());
     const int components = ndim == 2 ? 1 : ndim == 3 ? static_cast<int>(values.shape(2)) : 0;
     if (components != 1 && components != 3 && components != 4)
