@@ -2,6 +2,7 @@
 run to its end and analysed, and an exception in a trial method unwinding to the caller."""
 import os
 import subprocess
+import sys
 
 import numpy as np
 import pytest
@@ -115,7 +116,7 @@ print("loaded", flush=True)
 while True:
     canvas.clear(stimora.Color.gray).flip()
 """
-    child = subprocess.Popen(["python3", "-c", script], stdout=subprocess.PIPE, text=True)
+    child = subprocess.Popen([sys.executable, "-c", script], stdout=subprocess.PIPE, text=True)
     assert child.stdout.readline() == "loaded\n" and gammaOfScreen() != desktop
     child.send_signal(2)
     # The framework's handler ends the program at the next frame (130); when Python's, which it
