@@ -108,6 +108,9 @@ endforeach()
 
 # Programs that go into the package, where this tree builds them.
 set(STIMORA_PACKAGED_PROGRAMS stimora_app stimora_analyze stimora_calibrate)
+if(TARGET stimora_python)
+  list(APPEND STIMORA_PACKAGED_TARGETS stimora_python)
+endif()
 foreach(program IN LISTS STIMORA_PACKAGED_PROGRAMS)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools OPTIONAL)
@@ -116,7 +119,7 @@ foreach(program IN LISTS STIMORA_PACKAGED_PROGRAMS)
 endforeach()
 
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${STIMORA_DOC_DIR}/examples COMPONENT doc
-  FILES_MATCHING PATTERN "*.cpp" PATTERN "*.h" PATTERN "*.png")
+  FILES_MATCHING PATTERN "*.cpp" PATTERN "*.h" PATTERN "*.py" PATTERN "*.png")
 
 # The package's copyright file: our licence, then what the libraries we link ask us to pass on.
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
@@ -126,6 +129,9 @@ file(READ ${PROJECT_SOURCE_DIR}/THIRD-PARTY-NOTICES notices)
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/copyright "${license}\n${notices}")
 # Every package carries its copyright file and changelog in its own documentation folder.
 set(STIMORA_DEB_PACKAGES runtime libstimora0 dev libstimora-dev tools stimora-tools doc stimora-doc)
+if(TARGET stimora_python)
+  list(APPEND STIMORA_DEB_PACKAGES python python3-stimora)
+endif()
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/changelog "stimora (${PROJECT_VERSION}) unstable; urgency=medium
 
   * Release ${PROJECT_VERSION}: the canvas and its frame timing, colour calibration, figures,
@@ -164,6 +170,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL runtime dev tools doc)
+if(TARGET stimora_python)
+  list(APPEND CPACK_COMPONENTS_ALL python)
+endif()
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
@@ -207,4 +216,19 @@ set(CPACK_DEBIAN_DOC_PACKAGE_NAME stimora-doc)
 set(CPACK_DEBIAN_DOC_PACKAGE_SECTION doc)
 set(CPACK_DEBIAN_DOC_PACKAGE_ARCHITECTURE all)
 set(CPACK_COMPONENT_DOC_DESCRIPTION "C++ framework for visual psychophysics - reference and examples\n${stimora_about}\n\nThis package holds the API reference and the examples' sources.")
+# The Python module is a package of its own, as Debian ships Python modules (python3-<name>,
+# section python): the library and the programs do not then depend on Python and numpy.
+set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-stimora)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SHLIBDEPS ON)
+if(STIMORA_PYTHON_VERSION)
+  string(REGEX REPLACE "^([0-9]+)\\.([0-9]+)$" "\\1" python_major "${STIMORA_PYTHON_VERSION}")
+  string(REGEX REPLACE "^([0-9]+)\\.([0-9]+)$" "\\2" python_minor "${STIMORA_PYTHON_VERSION}")
+  math(EXPR python_next "${python_minor} + 1")
+  # The extension module is built for one Python version: it names that version's range.
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "libstimora0 (= ${PROJECT_VERSION}), \
+python3 (>= ${STIMORA_PYTHON_VERSION}), python3 (<< ${python_major}.${python_next}), python3-numpy")
+endif()
+set(CPACK_COMPONENT_PYTHON_DESCRIPTION "C++ framework for visual psychophysics - Python 3 module\n${stimora_about}\n\nThis package holds the module stimora: experiments written as Python\nscripts, with the frame loop's timing kept in C++.")
+
 include(CPack)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs Stimora into a scratch prefix and builds an experiment outside the tree against it
-# with find_package(Stimora) alone, then runs it.
+# with find_package(Stimora) alone, then runs it; the installed Python module imports.
 set -euo pipefail
 source_dir=$1
 work=$2
@@ -8,7 +8,7 @@ rm -rf "$work"
 mkdir -p "$work"
 cmake -S "$source_dir" -B "$work/build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$work/prefix" \
   -DSTIMORA_BENCHMARKS=OFF >/dev/null
-cmake --build "$work/build" --target stimora stimora_analysis stimora_analyze -j2 >/dev/null
+cmake --build "$work/build" --target stimora stimora_analysis stimora_analyze stimora_python -j2 >/dev/null
 cmake --install "$work/build" >/dev/null
 # The installed headers are the public ones: no platform half, nothing of OpenGL, and every
 # header they include installed beside them.
@@ -23,3 +23,5 @@ done
 cmake -S "$source_dir/tests/package/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
 cmake --build "$work/consumer" -j2 >/dev/null
 "$work/consumer/consumer"
+PYTHONPATH=$work/prefix/lib/python3/dist-packages /usr/bin/python3 -c "import stimora" ||
+  { echo "the installed Python module does not import" >&2; exit 1; }

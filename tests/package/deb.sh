@@ -2,12 +2,12 @@
 # Builds the Debian packages, has lintian look at them, unpacks them into a throw-away root,
 # checks the runtime and tools packages' Depends against the libraries their binaries link and
 # the shared library's exported names, and builds the consumer against them twice
-# (find_package and pkg-config); both draw on the display.
+# (find_package and pkg-config); both draw on the display. The Python module imports from it.
 set -euo pipefail
 source_dir=$1
 work=$2
 mapfile -t debs < <("$source_dir/scripts/package" "$work/build")
-[ ${#debs[@]} -eq 4 ] || { echo "expected four packages, got: ${debs[*]}" >&2; exit 1; }
+[ ${#debs[@]} -eq 5 ] || { echo "expected five packages, got: ${debs[*]}" >&2; exit 1; }
 
 # lintian: no error, and no warning but those listed with their reasons.
 accepted=$source_dir/cmake/debian/lintian-accepted
@@ -19,7 +19,7 @@ root=$work/root
 rm -rf "$root"
 for deb in "${debs[@]}"; do dpkg -x "$deb" "$root"; done
 libdir=$(dirname "$(find "$root" -name 'libstimora.so.*.*')")
-binaries=("$libdir"/libstimora.so.*.* "$root"/usr/bin/*)
+binaries=("$libdir"/libstimora.so.*.* "$root"/usr/bin/* "$root"/usr/lib/python3/dist-packages/stimora.*.so)
 
 # Only the framework's own names leave the shared library.
 foreign=$(nm -D --defined-only -C "$libdir"/libstimora.so.0 | cut -d' ' -f3- |
@@ -33,8 +33,9 @@ export LD_LIBRARY_PATH=$libdir
 depends=$(for deb in "${debs[@]}"; do dpkg-deb -f "$deb" Depends; echo; done | tr ',' '\n' |
   sed 's/([^)]*)//g; s/ //g' | grep -v '^$' | sort -u |
   # Not linked, and rightly named: the packages among themselves, what the -dev package's
-  # archives and CMake package need, and libgl1, which brings the OpenGL vendor library loaded at run time.
-  grep -vE '^(libstimora0|libstimora-dev|libnlopt-dev|libcairo2-dev|nlohmann-json3-dev|libgl1)$')
+  # archives and CMake package need, libgl1, which brings the OpenGL vendor library loaded at
+  # run time, and the interpreter and numpy the Python module is loaded by and hands arrays to.
+  grep -vE '^(libstimora0|libstimora-dev|libnlopt-dev|libcairo2-dev|nlohmann-json3-dev|libgl1|python3|python3-numpy)$')
 named=()
 for soname in $(objdump -p "${binaries[@]}" | awk '$1 == "NEEDED" && $2 !~ /^libstimora/ {print $2}' | sort -u); do
   path=$(realpath "$(ldd "${binaries[@]}" | awk -v s="$soname" '$1 == s {print $3; exit}')")
@@ -62,3 +63,5 @@ for consumer in "$work/consumer/consumer" "$work/pc-consumer"; do
   ldd "$consumer" | grep -F "$libdir/libstimora.so.0" >/dev/null || { echo "$consumer: not the packaged library" >&2; exit 1; }
   "$consumer" canvas
 done
+PYTHONPATH=$root/usr/lib/python3/dist-packages /usr/bin/python3 -c "import stimora" ||
+  { echo "the packaged Python module does not import" >&2; exit 1; }

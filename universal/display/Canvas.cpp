@@ -99,6 +99,10 @@ Canvas::~Canvas() {
     release();
 }
 
+void Canvas::close() {
+    release();
+}
+
 void Canvas::refuseIfInitialized() const {
     if (initialized)
         throw alreadyInitialized;

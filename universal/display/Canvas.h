@@ -95,6 +95,9 @@ public:
 
     /// True between a successful initialisation and release.
     bool isInitialized() const { return initialized; }
+    /// Releases the canvas now, as its destruction would (gamma ramp, context, window,
+    /// display mode, cursor); a closed canvas may be set again. Nothing on one not initialised.
+    void close();
 
     // ---- own virtual operations
 

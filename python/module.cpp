@@ -1,0 +1,7 @@
+// The extension module `stimora`.
+
+#include "Bindings.h"
+
+PYBIND11_MODULE(stimora, module) {
+    StimoraPython::bindAll(module);
+}
