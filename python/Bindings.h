@@ -29,6 +29,12 @@ const char* doc(const char* key);
 /// Operations that return the object itself hand back the caller's Python object.
 constexpr auto chain = py::return_value_policy::reference;
 
+/// Keeps object alive for as long as canvas holds it under key (an object given under the same
+/// key replaces it): for what a canvas keeps a pointer to, such as its flip listeners.
+void holdForCanvas(Stimora::Canvas& canvas, py::handle key, py::object object);
+/// Lets go of what canvas holds under key, if anything.
+void releaseForCanvas(Stimora::Canvas& canvas, py::handle key);
+
 /// Adds every area's names to module, in the order their types depend on each other.
 void bindAll(py::module_& module);
 
@@ -42,6 +48,9 @@ void bindFigures(py::module_& module);
 void bindImage(py::module_& module);
 void bindGabor(py::module_& module);
 void bindCanvas(py::module_& module);
+void bindProfiles(py::module_& module);
+void bindSound(py::module_& module);
+void bindTriggers(py::module_& module);
 void bindExperiment(py::module_& module);
 void bindProcedures(py::module_& module);
 void bindAnalysis(py::module_& module);

@@ -48,6 +48,9 @@ void bindAll(py::module_& module) {
     bindImage(module);
     bindGabor(module);
     bindCanvas(module);
+    bindProfiles(module);
+    bindSound(module);
+    bindTriggers(module);
     bindExperiment(module);
     bindProcedures(module);
     bindAnalysis(module);

@@ -1,8 +1,13 @@
 """The Python module on the virtual display: drawing read back, a staircase written in Python
-run to its end and analysed, and an exception in a trial method unwinding to the caller."""
+run to its end and analysed, an exception in a trial method unwinding to the caller, and a
+profile's units, a sound and a trigger sent at a flip."""
+import gc
+import math
 import os
+import socket
 import subprocess
 import sys
+import weakref
 
 import numpy as np
 import pytest
@@ -103,6 +108,39 @@ def test_exception_in_a_trial_unwinds_to_the_caller_and_the_display_is_restored(
     with pytest.raises(stimora.Exception) as raised:
         stimora.Rectangle(-1.0, 5.0)
     assert raised.value.kind == "SIZE ERROR" and raised.value.thrower == "Stimora::Rectangle"
+
+
+def test_profile_units_sound_samples_and_a_trigger_sent_at_a_flip():
+    with stimora.Canvas(stimora.Canvas.window, stimora.Display.primary()) as canvas:
+        profile = stimora.MonitorProfile()
+        profile.name, profile.widthCm, profile.heightCm, profile.distanceCm = "desk", 40.0, 30.0, 57.0
+        profile.pixelWidth, profile.pixelHeight = canvas.getWidth(), canvas.getHeight()
+        profile.refreshRate = canvas.getRefreshRate()
+        profile.save(os.path.join(OUTPUT, "desk.json"))
+        pixel = canvas.useProfile(stimora.MonitorProfile.load(os.path.join(OUTPUT, "desk.json"))).visualAngle()
+        pixel, perCm = pixel.toPixels(5.0, 0.0), canvas.getWidth() / 40.0
+        assert pixel.x == pytest.approx(canvas.getCenterX() + 57.0 * math.tan(math.radians(5.0)) * perCm)
+        assert pixel.y == pytest.approx(canvas.getCenterY())
+
+        tone = stimora.Sound.tone(1000.0, 250.0, -6.0, rate=44100)
+        assert tone.frames() == 11025 and np.abs(tone.samples()).max() == pytest.approx(10 ** (-6 / 20), rel=1e-3)
+        stereo = np.random.default_rng(2).uniform(-1, 1, (300, 2)).astype(np.float32)
+        assert np.array_equal(stimora.Sound.fromSamples(stereo).samples(), stereo)
+
+        receiver = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        receiver.bind(("127.0.0.1", 0))
+        receiver.settimeout(5.0)
+        trigger = stimora.UdpTrigger("127.0.0.1", receiver.getsockname()[1])
+        alive = weakref.ref(trigger)
+        canvas.startFrameLog(10).addFlipListener(trigger.sendAtFlip(17))
+        del trigger  # the canvas keeps its listener
+        gc.collect()
+        canvas.flip()
+        assert receiver.recv(16) == b"17"
+        mark = canvas.frameLog().markAt(0)
+        assert (mark.kind, mark.value, mark.flip) == ("trigger", 17, 0)
+        canvas.removeFlipListener(alive())
+        assert alive() is None
 
 
 def test_ctrl_c_ends_the_script_and_restores_the_display():
