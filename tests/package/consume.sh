@@ -8,7 +8,7 @@ rm -rf "$work"
 mkdir -p "$work"
 cmake -S "$source_dir" -B "$work/build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$work/prefix" \
   -DSTIMORA_BENCHMARKS=OFF >/dev/null
-cmake --build "$work/build" --target stimora stimora_analysis stimora_analyze stimora_python -j2 >/dev/null
+cmake --build "$work/build" --target stimora stimora_analysis stimora_analyze stimora_calibrate stimora_python -j2 >/dev/null
 cmake --install "$work/build" >/dev/null
 # The installed headers are the public ones: no platform half, nothing of OpenGL, and every
 # header they include installed beside them.
