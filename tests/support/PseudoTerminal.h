@@ -8,7 +8,10 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 namespace Stimora::Testing {
 
@@ -34,5 +37,19 @@ struct PseudoTerminal {
         far = -1;
     }
 };
+
+/// Sorts 200 delays (ms), prints their median, 99th percentile and maximum after what, and
+/// checks them: none negative and, where timed, median and 99th percentile within 1 ms.
+inline void expectWithinAMillisecond(std::vector<double>& delays, const char* what, bool timed) {
+    ASSERT_EQ(delays.size(), 200u);
+    std::sort(delays.begin(), delays.end());
+    std::printf("%s: median %.3f ms, 99th percentile %.3f ms, max %.3f ms\n", what, delays[100], delays[197],
+                delays.back());
+    EXPECT_GE(delays.front(), 0.0);
+    if (timed) {
+        EXPECT_LE(delays[100], 1.0);
+        EXPECT_LE(delays[197], 1.0);
+    }
+}
 
 } // namespace Stimora::Testing
