@@ -38,7 +38,7 @@ mkfifo "$out/typed"
 pid=$!
 exec 3>"$out/typed"
 head -n 5 "$out/readings" >&3
-kept() { grep -c '^reading' "$out/typed.journal" 2>/dev/null || echo 0; }
+kept() { local n; n=$(grep -c '^reading' "$out/typed.journal" 2>/dev/null); echo "${n:-0}"; }
 for _ in $(seq 100); do [ "$(kept)" -ge 5 ] && break; sleep 0.1; done
 kill -9 $pid 2>/dev/null
 wait $pid 2>/dev/null
