@@ -155,9 +155,9 @@ void bindProfiles(py::module_& m) {
              "Reads readings typed on standard input and asks on standard error.")
         .def("setQuestion", &ManualPhotometer::setQuestion, py::arg("question"),
              doc("ManualPhotometer.setQuestion"));
-    py::class_<SpectraScanPhotometer, Photometer>(m, "SpectraScanPhotometer", doc("SpectraScanPhotometer"))
+    py::class_<PR655Photometer, Photometer>(m, "PR655Photometer", doc("PR655Photometer"))
         .def(py::init<const std::string&, int>(), py::arg("device"), py::arg("timeoutMs") = 30000,
-             doc("SpectraScanPhotometer.SpectraScanPhotometer"), release);
+             doc("PR655Photometer.PR655Photometer"), release);
 }
 
 } // namespace StimoraPython

@@ -73,6 +73,7 @@
 #include "devices/Keyboard.h"
 #include "devices/ManualPhotometer.h"
 #include "devices/Mouse.h"
+#include "devices/PR655Photometer.h"
 #include "devices/ParallelPort.h"
 #include "devices/ParallelTrigger.h"
 #include "devices/Photometer.h"
@@ -80,7 +81,6 @@
 #include "devices/SerialPort.h"
 #include "devices/SerialTrigger.h"
 #include "devices/Sound.h"
-#include "devices/SpectraScanPhotometer.h"
 #include "devices/Trigger.h"
 #include "devices/UdpTrigger.h"
 

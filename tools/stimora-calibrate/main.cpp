@@ -8,7 +8,7 @@
 
 #include "analysis/ResponseFit.h"
 #include "devices/ManualPhotometer.h"
-#include "devices/SpectraScanPhotometer.h"
+#include "devices/PR655Photometer.h"
 
 #include "CalibrationFigure.h"
 #include "CalibrationJournal.h"
@@ -272,9 +272,9 @@ int run(int argc, char** argv) {
     } else if (onScreen) {
     } else if (o.photometer == "simulated") {
         simulated.reset(new SimulatedPhotometer(o.seed));
-        photometer.reset(new SpectraScanPhotometer(simulated->device(), o.timeoutMs));
+        photometer.reset(new PR655Photometer(simulated->device(), o.timeoutMs));
     } else if (o.photometer.compare(0, 6, "pr655:") == 0) {
-        photometer.reset(new SpectraScanPhotometer(o.photometer.substr(6), o.timeoutMs));
+        photometer.reset(new PR655Photometer(o.photometer.substr(6), o.timeoutMs));
     } else {
         throw std::runtime_error("--photometer is manual, pr655:DEVICE or simulated, not \"" + o.photometer +
                                  "\"");

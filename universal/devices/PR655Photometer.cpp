@@ -1,4 +1,4 @@
-#include "devices/SpectraScanPhotometer.h"
+#include "devices/PR655Photometer.h"
 
 #include <chrono>
 #include <cmath>
@@ -24,7 +24,7 @@ std::string shown(const std::string& answer) {
 
 } // namespace
 
-SpectraScanPhotometer::SpectraScanPhotometer(const std::string& device, int timeoutMs)
+PR655Photometer::PR655Photometer(const std::string& device, int timeoutMs)
     : port(new SerialPort(device,
                           [] {
                               SerialPort::Settings s;
@@ -35,12 +35,12 @@ SpectraScanPhotometer::SpectraScanPhotometer(const std::string& device, int time
     send("PHOTO");
     const std::string greeting = receiveLine();
     if (greeting.find("REMOTE MODE") == std::string::npos)
-        throw Exception(typeid(SpectraScanPhotometer), "DEVICE ERROR",
+        throw Exception(typeid(PR655Photometer), "DEVICE ERROR",
                         "Photometer on " + device + ": answered \"" + shown(greeting) +
                             "\" instead of entering remote mode.");
 }
 
-SpectraScanPhotometer::~SpectraScanPhotometer() {
+PR655Photometer::~PR655Photometer() {
     try {
         send("Q");
     } catch (const Exception&) {
@@ -48,14 +48,14 @@ SpectraScanPhotometer::~SpectraScanPhotometer() {
     }
 }
 
-void SpectraScanPhotometer::send(const char* command) {
+void PR655Photometer::send(const char* command) {
     // Whatever came unasked belongs to no answer of ours.
     port->clearBytes();
     pending.clear();
     port->write(command, std::strlen(command));
 }
 
-std::string SpectraScanPhotometer::receiveLine() {
+std::string PR655Photometer::receiveLine() {
     using Steady = std::chrono::steady_clock;
     const auto deadline = Steady::now() + std::chrono::milliseconds(timeout);
     SerialPort::Byte byte;
@@ -74,21 +74,21 @@ std::string SpectraScanPhotometer::receiveLine() {
         // The port's own thread stamps and queues the bytes; this side only collects them.
         if (Steady::now() >= deadline)
             throw Exception(
-                typeid(SpectraScanPhotometer), "DEVICE ERROR",
+                typeid(PR655Photometer), "DEVICE ERROR",
                 "Photometer on " + port->path() + ": no answer within " + std::to_string(timeout) + " ms" +
                     (pending.empty() ? "." : " (received \"" + shown(pending) + "\" without a line end)."));
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }
 
-double SpectraScanPhotometer::measure() {
+double PR655Photometer::measure() {
     send("M1\r");
     const std::string answer = receiveLine();
     // qqqqq,U,Y.YYYe+ee,x.xxxx,y.yyyy
     const std::size_t c1 = answer.find(','), c2 = c1 == std::string::npos ? c1 : answer.find(',', c1 + 1);
     const std::size_t c3 = c2 == std::string::npos ? c2 : answer.find(',', c2 + 1);
     auto garbage = [&](const std::string& why) {
-        return Exception(typeid(SpectraScanPhotometer), "DEVICE ERROR",
+        return Exception(typeid(PR655Photometer), "DEVICE ERROR",
                          "Photometer on " + port->path() + ": " + why + " \"" + shown(answer) + "\".");
     };
     if (c2 == std::string::npos)
@@ -107,7 +107,7 @@ double SpectraScanPhotometer::measure() {
     return y;
 }
 
-std::string SpectraScanPhotometer::describe() const {
+std::string PR655Photometer::describe() const {
     return "PR-655/670 on " + port->path();
 }
 

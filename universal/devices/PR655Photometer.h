@@ -16,14 +16,14 @@ class SerialPort;
 /// "qqqqq,U,Y.YYYe+ee,x.xxxx,y.yyyy", the status (00000: no error), the units code, the
 /// photometric brightness Y and the CIE 1931 chromaticity x, y; "Q" leaves remote mode. The
 /// instrument must be set to metric units, so that Y is a luminance in cd/m².
-class SpectraScanPhotometer : public Photometer {
+class PR655Photometer : public Photometer {
 public:
     /// Opens device (9600 baud, 8N1, through SerialPort) and enters remote mode. Raises an
     /// Exception "DEVICE ERROR" of one line naming the device when the line cannot be opened,
     /// or the instrument gives no answer within timeoutMs or one that is not the greeting.
-    explicit SpectraScanPhotometer(const std::string& device, int timeoutMs = 30000);
+    explicit PR655Photometer(const std::string& device, int timeoutMs = 30000);
     /// Leaves remote mode (as best it can) and closes the line.
-    ~SpectraScanPhotometer() override;
+    ~PR655Photometer() override;
     /// Measures once (M1) and returns Y. Raises "DEVICE ERROR" naming the device on a timeout,
     /// an error status, or an answer that is no measurement (shown, cut to 60 characters).
     double measure() override;

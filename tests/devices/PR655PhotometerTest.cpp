@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "base/Exception.h"
-#include "devices/SpectraScanPhotometer.h"
+#include "devices/PR655Photometer.h"
 
 using namespace Stimora;
 
@@ -64,10 +64,10 @@ std::string failure(const std::function<void()>& f) {
 
 } // namespace
 
-TEST(SpectraScanPhotometer, ReadsAndRefusesWhatIsNoReading) {
+TEST(PR655Photometer, ReadsAndRefusesWhatIsNoReading) {
     Device device({" REMOTE MODE\r\n", "00000,0,4.2500e+01,0.3127,0.3290\r\n", "\x01\x02garbage\r\n",
                    "00018,0,1.0e+00,0.3,0.3\r\n", ""});
-    SpectraScanPhotometer meter(device.path, 300);
+    PR655Photometer meter(device.path, 300);
     EXPECT_DOUBLE_EQ(meter.measure(), 42.5);
 
     std::string e = failure([&] { meter.measure(); });
@@ -84,10 +84,10 @@ TEST(SpectraScanPhotometer, ReadsAndRefusesWhatIsNoReading) {
     EXPECT_EQ(e.find('\n'), std::string::npos) << e;
 }
 
-TEST(SpectraScanPhotometer, NeedsTheRemoteModeGreeting) {
+TEST(PR655Photometer, NeedsTheRemoteModeGreeting) {
     Device device({"hello\r\n"});
-    const std::string e = failure([&] { SpectraScanPhotometer(device.path, 300); });
+    const std::string e = failure([&] { PR655Photometer(device.path, 300); });
     EXPECT_NE(e.find("instead of entering remote mode"), std::string::npos) << e;
     Device silent({""});
-    EXPECT_NE(failure([&] { SpectraScanPhotometer(silent.path, 200); }).find("no answer"), std::string::npos);
+    EXPECT_NE(failure([&] { PR655Photometer(silent.path, 200); }).find("no answer"), std::string::npos);
 }
