@@ -19,13 +19,6 @@
 namespace Stimora::Testing {
 namespace {
 
-// Sanitized builds run too slowly for their times to mean anything: they check the rest.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool timed = false;
-#else
-constexpr bool timed = true;
-#endif
-
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }

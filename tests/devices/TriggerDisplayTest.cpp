@@ -24,13 +24,6 @@
 namespace Stimora::Testing {
 namespace {
 
-// Sanitized builds run too slowly for their times to mean anything: they check the rest.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool timed = false;
-#else
-constexpr bool timed = true;
-#endif
-
 // The amplifier: reads the far end byte by byte, stamping each as it comes.
 struct Amplifier {
     PseudoTerminal line;
